@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what Kestrum needs to build, test and run on Debian 12. Run as root (or with sudo).
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libcli11-dev libcups2-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    clang
+)
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Builds the benchmarks with optimisation and runs them.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh" "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DKESTRUM_TESTS=OFF
+"$root/build-bench/bench/kestrum_bench" --benchmark_min_time=0.2 "$@"

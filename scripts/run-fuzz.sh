@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for the given number of seconds.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+CC=clang CXX=clang++ "$root/scripts/build.sh" "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \
+    -DKESTRUM_FUZZ=ON -DKESTRUM_TESTS=OFF -DKESTRUM_BENCH=OFF
+for target in "$root"/build-fuzz/fuzz/*_fuzz; do
+    corpus="$root/build-fuzz/corpus/$(basename "$target")"
+    mkdir -p "$corpus"
+    echo "== $(basename "$target") for ${seconds}s"
+    "$target" -max_total_time="$seconds" -max_len=200000 "$corpus"
+done

@@ -1,0 +1,542 @@
+#include "shell/language_strings.h"
+
+#include <algorithm>
+#include <array>
+
+#include "shell/resource_ids.h"
+
+namespace kestrum {
+namespace {
+
+using namespace rid;
+
+// Option values are stored as the text of the chosen list entry and recognised elsewhere by
+// comparing texts, so every text that stands for the same choice in two places is written once
+// here and used for both numbers.
+
+// On and off words. The raster mode page stores exactly "Enable" and "Disable", and the
+// composer's on and off words must read the same, so every on/off choice uses these two.
+constexpr std::string_view kEnable = "Enable";
+constexpr std::string_view kDisable = "Disable";
+constexpr std::string_view kIgnore = "Ignore";
+
+// Every page's "leave it to the printer" entry; it is also the job options' stored default.
+constexpr std::string_view kDefault = "Default";
+constexpr std::string_view kAutomatic = "Auto";
+
+// The job options' size names. The page scale is read back as a letter followed by at most one
+// digit, so the names must keep that shape.
+constexpr std::string_view kA0 = "A0";
+constexpr std::string_view kA1 = "A1";
+constexpr std::string_view kA2 = "A2";
+constexpr std::string_view kA3 = "A3";
+constexpr std::string_view kA4 = "A4";
+constexpr std::string_view kA = "A";
+constexpr std::string_view kB = "B";
+constexpr std::string_view kC = "C";
+constexpr std::string_view kD = "D";
+constexpr std::string_view kE = "E";
+
+// Paper sources: tray 100 is the sheet feeder, trays 1 to 3 the rolls. They are listed with
+// tray 100 first and found by the first entry that begins with the stored text, so no name may
+// begin with another ("Tray 1" would find "Tray 100").
+constexpr std::string_view kTrayHundred = "Sheet feed";
+constexpr std::string_view kTrayOne = "Roll 1";
+constexpr std::string_view kTrayTwo = "Roll 2";
+constexpr std::string_view kTrayThree = "Roll 3";
+
+constexpr std::string_view kBond = "Bond";
+constexpr std::string_view kVellum = "Vellum";
+constexpr std::string_view kFilm = "Film";
+
+// Raster image words.
+constexpr std::string_view kNormal = "Normal";
+constexpr std::string_view kReverse = "Reverse";
+constexpr std::string_view kDitherD2Text = "Dither D2";
+constexpr std::string_view kDitherDRText = "Dither DR";
+constexpr std::string_view kDitherDP50Text = "Dither DP50";
+// Compression is compared with regard to case.
+constexpr std::string_view kTG4 = "TG4";
+constexpr std::string_view kC4 = "C4";
+
+// Pen styles. Pen fields hold at most nine characters, which rules out "Triangular".
+constexpr std::string_view kNone = "None";
+constexpr std::string_view kRound = "Round";
+constexpr std::string_view kSquare = "Square";
+constexpr std::string_view kTriangle = "Triangle";
+constexpr std::string_view kMiter = "Miter";
+constexpr std::string_view kBevel = "Bevel";
+
+constexpr std::string_view kCarriageReturn = "Return";
+constexpr std::string_view kFormFeed = "Form feed";
+
+// Launch list markers. Angle brackets cannot occur in a file name, so a marker is never taken
+// for a configuration file, and it holds no backslash because the list shows what follows the
+// last one.
+constexpr std::string_view kCurrentSettings = "<Current settings>";
+constexpr std::string_view kNoConfiguration = "<No configuration>";
+
+constexpr std::string_view kFit = "Fit";
+constexpr std::string_view kYes = "Yes";
+constexpr std::string_view kNo = "No";
+constexpr std::string_view kInches = "in";
+constexpr std::string_view kMillimetres = "mm";
+
+constexpr std::array kStrings = {
+    ResourceString{kMediaEntryBond, kBond},
+    ResourceString{kMediaEntryVellum, kVellum},
+    ResourceString{kMediaEntryFilm, kFilm},
+    ResourceString{kTrayEntry100, kTrayHundred},
+    ResourceString{kTrayEntry1, kTrayOne},
+    ResourceString{kTrayEntry2, kTrayTwo},
+    ResourceString{kTrayEntry3, kTrayThree},
+    ResourceString{kPageSizeEntryAuto, kAutomatic},
+    ResourceString{kPageSizeEntryA0, kA0},
+    ResourceString{kPageSizeEntryA1, kA1},
+    ResourceString{kPageSizeEntryA2, kA2},
+    ResourceString{kPageSizeEntryA3, kA3},
+    ResourceString{kPageSizeEntryA4, kA4},
+    ResourceString{kPageSizeEntryA, kA},
+    ResourceString{kPageSizeEntryB, kB},
+    ResourceString{kPageSizeEntryC, kC},
+    ResourceString{kPageSizeEntryD, kD},
+    ResourceString{kListEntryDefault, kDefault},
+    ResourceString{kPageSizeEntryE, kE},
+
+    ResourceString{kJobOptionsSection, "Printer"},
+    ResourceString{kFoldingKey, "Folding"},
+    ResourceString{kControllerCopiesKey, "ControllerCopies"},
+    ResourceString{kFileCopiesKey, "Copies"},
+    ResourceString{kMediaKey, "Media"},
+    ResourceString{kJobDefaultText, kDefault},
+    ResourceString{kTrayKey, "Tray"},
+    ResourceString{kPageSizeKey, "PageSize"},
+    ResourceString{kPageScaleKey, "PageScale"},
+    ResourceString{kFormatKey, "Format"},
+    ResourceString{kRasterModeKey, "RasterMode"},
+    // Followed directly by the program number in the folding list.
+    ResourceString{kFoldProgramPrefix, "Fold program "},
+    ResourceString{kCustomSizeUnitMetric, kMillimetres},
+    ResourceString{kCustomSizeUnitEnglish, kInches},
+    ResourceString{kScaleAuto, kAutomatic},
+    ResourceString{kRasterModeDisable, kDisable},
+    ResourceString{kRasterModeEnable, kEnable},
+    ResourceString{kScaleFromMissingMessage,
+                   "The page scale of this configuration starts from a size that is not "
+                   "available in the current unit. Page scaling has been switched off."},
+    ResourceString{kScaleToMissingMessage,
+                   "The page scale of this configuration ends at a size that is not available "
+                   "in the current unit. Page scaling has been switched off."},
+    ResourceString{kJobOptionsWriteFailedMessage,
+                   "Cannot write the job options to the configuration file. Check that the "
+                   "file is not read-only and that the disk has free space."},
+    ResourceString{kJobOptionsCaption, "Job Options"},
+    ResourceString{kFormatA, kAutomatic},
+    ResourceString{kFormatHpgl, "HP-GL"},
+    ResourceString{kFormatCalComp, "CalComp"},
+    ResourceString{kUnitLabelEnglishWidth, kInches},
+    ResourceString{kUnitLabelEnglishHeight, kInches},
+    ResourceString{kUnitLabelMetricWidth, kMillimetres},
+    ResourceString{kUnitLabelMetricHeight, kMillimetres},
+    ResourceString{kCustomSizeInvalidMessage,
+                   "A page size may hold only digits and a decimal point. Correct the number."},
+    ResourceString{kDigitFirst, "0"},
+    ResourceString{kDigitLast, "9"},
+    ResourceString{kDecimalPoint, "."},
+
+    ResourceString{kSizeWidthA, "8.5"},
+    ResourceString{kSizeHeightA, "11"},
+    ResourceString{kSizeWidthB, "11"},
+    ResourceString{kSizeHeightB, "17"},
+    ResourceString{kSizeWidthC, "17"},
+    ResourceString{kSizeHeightC, "22"},
+    ResourceString{kSizeWidthD, "22"},
+    ResourceString{kSizeHeightD, "34"},
+    ResourceString{kSizeWidthE, "34"},
+    ResourceString{kSizeHeightE, "44"},
+    ResourceString{kSizeWidthA0, "841"},
+    ResourceString{kSizeHeightA0, "1189"},
+    ResourceString{kSizeWidthA1, "594"},
+    ResourceString{kSizeHeightA1, "841"},
+    ResourceString{kSizeWidthA2, "420"},
+    ResourceString{kSizeHeightA2, "594"},
+    ResourceString{kSizeWidthA3, "297"},
+    ResourceString{kSizeHeightA3, "420"},
+    ResourceString{kSizeWidthA4, "210"},
+    ResourceString{kSizeHeightA4, "297"},
+
+    // AutoCAD paper in hundredths of an inch, landscape. The metric sizes are cut, not rounded,
+    // the way the page converts typed millimetres, so that a typed A4 is recognised as A4.
+    ResourceString{kAcadPaperXA, "1100"},
+    ResourceString{kAcadPaperYA, "850"},
+    ResourceString{kAcadPaperXB, "1700"},
+    ResourceString{kAcadPaperYB, "1100"},
+    ResourceString{kAcadPaperXC, "2200"},
+    ResourceString{kAcadPaperYC, "1700"},
+    ResourceString{kAcadPaperXD, "3400"},
+    ResourceString{kAcadPaperYD, "2200"},
+    ResourceString{kAcadPaperXE, "4400"},
+    ResourceString{kAcadPaperYE, "3400"},
+    ResourceString{kAcadPaperXA4, "1169"},
+    ResourceString{kAcadPaperYA4, "826"},
+    ResourceString{kAcadPaperXA3, "1653"},
+    ResourceString{kAcadPaperYA3, "1169"},
+    ResourceString{kAcadPaperXA2, "2338"},
+    ResourceString{kAcadPaperYA2, "1653"},
+    ResourceString{kAcadPaperXA1, "3311"},
+    ResourceString{kAcadPaperYA1, "2338"},
+    ResourceString{kAcadPaperXA0, "4681"},
+    ResourceString{kAcadPaperYA0, "3311"},
+
+    ResourceString{kAcadPaperSizeKey, "PaperSize"},
+    // The defaults are the A and A4 sizes that the page shows after a unit change.
+    ResourceString{kAcadPaperDefaultEnglish, "X1100 Y850"},
+    ResourceString{kAcadPaperDefaultMetric, "X1169 Y826"},
+    ResourceString{kAcadMarginAKey, "MarginA"},
+    ResourceString{kAcadMarginADefault, "50"},
+    ResourceString{kAcadMarginBKey, "MarginB"},
+    ResourceString{kAcadMarginBDefault, "50"},
+    ResourceString{kAcadMarginCKey, "MarginC"},
+    ResourceString{kAcadMarginCDefault, "50"},
+    ResourceString{kAcadMarginDKey, "MarginD"},
+    ResourceString{kAcadMarginDDefault, "50"},
+    ResourceString{kAcadPlotChoiceKey, "PlotChoice"},
+    ResourceString{kAcadPlotChoiceDefault, "0"},
+    ResourceString{kAcadOutputChoiceKey, "OutputChoice"},
+    ResourceString{kAcadOutputStandardEntry, "Standard output"},
+    ResourceString{kAcadPlotScaleKey, "PlotScale"},
+    ResourceString{kAcadFitText, kFit},
+    ResourceString{kAcadPlottedUnitsDefault, "1"},
+    ResourceString{kAcadDrawingUnitsDefault, "1"},
+    ResourceString{kAcadAreaChoiceKey, "AreaChoice"},
+    ResourceString{kAcadAreaChoiceDefault, "Extents"},
+    ResourceString{kAcadColourSectionPrefix, "ACAD COLOR"},
+    ResourceString{kAcadColourWidthKey, "Width"},
+    ResourceString{kAcadColourWidthDefault, "10"},
+    ResourceString{kAcadColourStyleKey, "Style"},
+    ResourceString{kAcadColourStyleDefault, "0"},
+    ResourceString{kAcadOffsetXKey, "OffsetX"},
+    ResourceString{kAcadOffsetXDefault, "0"},
+    ResourceString{kAcadOffsetYKey, "OffsetY"},
+    ResourceString{kAcadOffsetYDefault, "0"},
+    // Not the settings file's XRef names: a configuration counts its folders from 1.
+    ResourceString{kAcadXRefEntryKeyPrefix, "RefFolder"},
+    ResourceString{kAcadXRefCountKey, "RefFolderCount"},
+    ResourceString{kAcadColourPenKey, "Pen"},
+    ResourceString{kAcadSection, "AutoCAD"},
+    ResourceString{kSizeA0, kA0},
+    ResourceString{kSizeA1, kA1},
+    ResourceString{kSizeA2, kA2},
+    ResourceString{kSizeA3, kA3},
+    ResourceString{kSizeA4, kA4},
+    ResourceString{kAcadPaperA, kA},
+    ResourceString{kAcadPaperB, kB},
+    ResourceString{kAcadPaperC, kC},
+    ResourceString{kAcadPaperD, kD},
+    ResourceString{kAcadPaperE, kE},
+    // The renderer is given the leading number of the chosen entry.
+    ResourceString{kAcadPlotChoice0Entry, "0"},
+    ResourceString{kAcadPlotChoice1Entry, "1"},
+    ResourceString{kAcadPlotChoice2Entry, "2"},
+    ResourceString{kAcadPlotChoice3Entry, "3"},
+    ResourceString{kAcadAreaExtentsEntry, "Extents"},
+    ResourceString{kAcadAreaLimitsEntry, "Limits"},
+    ResourceString{kAcadAreaDisplayEntry, "Display"},
+    ResourceString{kAcadOutputAlternateEntry, "Alternate output"},
+    ResourceString{kAcadWriteFailedMessage,
+                   "Cannot write the AutoCAD options to the configuration file. Check that the "
+                   "file is not read-only and that the disk has free space."},
+
+    ResourceString{kStampSection, "TextStamp"},
+    ResourceString{kStampTextKey, "Text"},
+    ResourceString{kStampAngleKey, "Angle"},
+    ResourceString{kStampHorizontalKey, "Horizontal"},
+    ResourceString{kStampVerticalKey, "Vertical"},
+    ResourceString{kStampPointSizeKey, "PointSize"},
+    ResourceString{kStampTimeKey, "Time"},
+    ResourceString{kStampDateKey, "Date"},
+    ResourceString{kStampHOptionKey, "HOption"},
+    ResourceString{kStampGValueKey, "GValue"},
+    ResourceString{kStampSValueKey, "SValue"},
+    ResourceString{kStampDefaultEntry, kDefault},
+    ResourceString{kStampWriteFailedMessage,
+                   "Cannot write the text stamp to the configuration file. Check that the file "
+                   "is not read-only and that the disk has free space."},
+
+    ResourceString{kCalCompSection, "CalComp"},
+    ResourceString{kCalCompPlotUnitKey, "PlotUnit"},
+    ResourceString{kCalCompTrailerKey, "Trailer"},
+    ResourceString{kCalCompPen0Key, "Pen0"},
+    ResourceString{kCalCompAuxSwitchKey, "AuxSwitch"},
+    ResourceString{kCalCompStepKey, "Step"},
+    ResourceString{kCalCompHandshakeKey, "Handshake"},
+    ResourceString{kCalCompChecksumKey, "Checksum"},
+    ResourceString{kCalCompSyncCountKey, "SyncCount"},
+    ResourceString{kCalCompSyncCharKey, "SyncChar"},
+    ResourceString{kCalCompEomCharKey, "EomChar"},
+    ResourceString{kCalCompPenWidthKey, "Width"},
+    ResourceString{kCalCompPenLineEndKey, "LineEnd"},
+    ResourceString{kCalCompPenLineJoinKey, "LineJoin"},
+    ResourceString{kCalCompPenGrayKey, "Gray"},
+    ResourceString{kCalCompPenOpaqueKey, "Opaque"},
+    ResourceString{kCalCompPenLUKey, "LUAttribute"},
+    ResourceString{kSyncCountDefault, kDefault},
+    // The controller numbers its plot units; the page sends the position of the entry.
+    ResourceString{kPlotUnit0, "Unit 0"},
+    ResourceString{kPlotUnit1, "Unit 1"},
+    ResourceString{kPlotUnit2, "Unit 2"},
+    ResourceString{kPlotUnit3, "Unit 3"},
+    ResourceString{kPlotUnit4, "Unit 4"},
+    ResourceString{kPlotUnit5, "Unit 5"},
+    ResourceString{kPlotUnit6, "Unit 6"},
+    ResourceString{kCalCompOnEntry, kEnable},
+    ResourceString{kCalCompOffEntry, kDisable},
+    ResourceString{kCalCompTrailerCREntry, kCarriageReturn},
+    ResourceString{kCalCompTrailerFFEntry, kFormFeed},
+    ResourceString{kCalCompStyleRoundEntry, kRound},
+    ResourceString{kCalCompStyleSquareEntry, kSquare},
+    ResourceString{kCalCompStyleTriangularEntry, kTriangle},
+    ResourceString{kCalCompStyleNoneEntry, kNone},
+    ResourceString{kCalCompStyleBevelEntry, kBevel},
+    ResourceString{kCalCompStyleMiterEntry, kMiter},
+    ResourceString{kCalCompWriteFailedMessage,
+                   "Cannot write the CalComp settings to the configuration file. Check that the "
+                   "file is not read-only and that the disk has free space."},
+    ResourceString{kDdeStartFailedMessage,
+                   "Kestrum cannot start its DDE service and will close. Close some programs "
+                   "and start Kestrum again."},
+
+    ResourceString{kHpglSection, "HPGL"},
+    ResourceString{kHpglModelKey, "Model"},
+    ResourceString{kHpglRotationKey, "Rotation"},
+    ResourceString{kHpglPen0Key, "Pen0"},
+    ResourceString{kHpglTerminatorKey, "Terminator"},
+    ResourceString{kHpglTrailerKey, "Trailer"},
+    ResourceString{kHpglPenWidthKey, "Width"},
+    ResourceString{kHpglPenLineEndKey, "LineEnd"},
+    ResourceString{kHpglPenLineJoinKey, "LineJoin"},
+    ResourceString{kHpglPenGrayKey, "Gray"},
+    ResourceString{kHpglPenOpaqueKey, "Opaque"},
+    ResourceString{kHpglPenLUKey, "LUAttribute"},
+    ResourceString{kHpglDefaultEntry, kDefault},
+    ResourceString{kHpglStyleNoneEntry, kNone},
+    ResourceString{kHpglStyleRoundEntry, kRound},
+    ResourceString{kHpglStyleSquareEntry, kSquare},
+    ResourceString{kHpglStyleTriangularEntry, kTriangle},
+    ResourceString{kHpglStyleBevelEntry, kBevel},
+    ResourceString{kHpglStyleMiterEntry, kMiter},
+    ResourceString{kHpglOnEntry, kEnable},
+    ResourceString{kHpglOffEntry, kDisable},
+    ResourceString{kHpglIgnoreEntry, kIgnore},
+    // The HP-GL trailer entries are stored as the composer's short words below.
+    ResourceString{kHpglTrailerSCEntry, "SC"},
+    ResourceString{kHpglTrailerFFEntry, kFormFeed},
+    ResourceString{kHpglTrailerFF, "FF"},
+    ResourceString{kHpglTrailerSC, "SC"},
+    ResourceString{kHpglWriteFailedMessage,
+                   "Cannot write the HP-GL settings to the configuration file. Check that the "
+                   "file is not read-only and that the disk has free space."},
+
+    ResourceString{kRasterNormal, kNormal},
+    ResourceString{kRasterReverse, kReverse},
+    ResourceString{kAuto, kAutomatic},
+    ResourceString{kDitherD2, kDitherD2Text},
+    ResourceString{kOffWord, kDisable},
+    ResourceString{kDitherDR, kDitherDRText},
+    ResourceString{kDitherDP50, kDitherDP50Text},
+    ResourceString{kOnWord, kEnable},
+    ResourceString{kStyleRound, kRound},
+    ResourceString{kStyleSquare, kSquare},
+    ResourceString{kStyleTriangular, kTriangle},
+    ResourceString{kStyleNone, kNone},
+    ResourceString{kStyleMiter, kMiter},
+    ResourceString{kStyleBevel, kBevel},
+    ResourceString{kCalCompTrailerCR, kCarriageReturn},
+    ResourceString{kCalCompTrailerFF, kFormFeed},
+    ResourceString{kIgnoreWord, kIgnore},
+    ResourceString{kTray100, kTrayHundred},
+    ResourceString{kTray1, kTrayOne},
+    ResourceString{kTray2, kTrayTwo},
+    ResourceString{kTray3, kTrayThree},
+    ResourceString{kMediaBond, kBond},
+    ResourceString{kMediaVellum, kVellum},
+    ResourceString{kMediaFilm, kFilm},
+    ResourceString{kCompressionTG4, kTG4},
+    ResourceString{kCompressionC4, kC4},
+    ResourceString{kSizeA, kA},
+    ResourceString{kSizeB, kB},
+    ResourceString{kSizeC, kC},
+    ResourceString{kSizeD, kD},
+    ResourceString{kSizeE, kE},
+    ResourceString{kDefaultText, kDefault},
+    ResourceString{kCalCompOn, kEnable},
+    ResourceString{kCalCompOff, kDisable},
+    ResourceString{kHeaderWriteFailed,
+                   "The printer queue did not accept the job header or trailer. Check the "
+                   "printer and its queue, then send the job again."},
+
+    ResourceString{kNotADrawingNameMessage,
+                   "Only AutoCAD drawings (.dwg or .dxf files) can be added while AutoCAD mode "
+                   "is on."},
+    ResourceString{kFolderListFailedMessage,
+                   "Cannot open the plot file folder, nor the current folder:"},
+    ResourceString{kNoEntrySelectedMessage,
+                   "Select a file in the launch list first, then assign a configuration to it."},
+    ResourceString{kFileNotInListMessage,
+                   "This name is not in the file list. Type the name of a listed file, or a "
+                   "pattern such as *.plt to filter the list."},
+    // New entries, and the first choice of the assignment dialog, send with the settings as
+    // they stand; the second choice sends the file bare.
+    ResourceString{kNewEntryConfiguration, kCurrentSettings},
+    ResourceString{kCurrentSettingsChoice, kCurrentSettings},
+    ResourceString{kNoConfigurationChoice, kNoConfiguration},
+    ResourceString{kTempFileFailedMessage,
+                   "Cannot create a temporary file for rendering a drawing. Check the free disk "
+                   "space and the temporary folder, then send again."},
+    ResourceString{kCurrentSettingsMarker, kCurrentSettings},
+    ResourceString{kNoConfigurationMarker, kNoConfiguration},
+    ResourceString{kPrinterOpenFailedMessage,
+                   "Cannot open the printer queue. Check that the printer is installed and "
+                   "selected, then send again."},
+    ResourceString{kPrinterWriteFailedMessage,
+                   "The printer queue did not accept the data. The job has been cancelled."},
+    ResourceString{kPlotFileReadFailedMessage,
+                   "Cannot read a plot file. Check that it exists and is not in use by another "
+                   "program. The job has been cancelled."},
+    ResourceString{kAccountPathNotFoundMessage,
+                   "Cannot open the accounting file: its folder does not exist. Choose another "
+                   "accounting file in the preferences. The job has been cancelled."},
+    ResourceString{kAccountTooManyFilesMessage,
+                   "Cannot open the accounting file: too many files are open. Close some "
+                   "programs and send again. The job has been cancelled."},
+    ResourceString{kAccountAccessDeniedMessage,
+                   "Cannot open the accounting file: access is denied. Check that the file is "
+                   "not read-only. The job has been cancelled."},
+    ResourceString{kAccountOpenFailedMessage,
+                   "Cannot open the accounting file. Another program may be using it. The job "
+                   "has been cancelled."},
+    ResourceString{kAccountWriteFailedMessage,
+                   "Cannot write to the accounting file. Check the free disk space. The job has "
+                   "been cancelled."},
+    ResourceString{kPauseCaption, "Pause"},
+    ResourceString{kStartCaption, "Start"},
+    ResourceString{kNoSettingsFolder,
+                   "Cannot find the Windows folder, so the program settings cannot be read or "
+                   "saved. Default settings are used."},
+    ResourceString{kSettingsFolderTooLong,
+                   "The path of the Windows folder is too long, so the program settings cannot "
+                   "be read or saved. Default settings are used."},
+    ResourceString{kTitleTextStamp, "CONFIGURATION EDITOR - TEXT STAMP"},
+    ResourceString{kTitleConfigFiles, "CONFIGURATION EDITOR - CONFIGURATION FILES"},
+    ResourceString{kTitleJobOptions, "CONFIGURATION EDITOR - JOB OPTIONS"},
+    ResourceString{kTitleHpgl, "CONFIGURATION EDITOR - HP-GL EMULATION"},
+    ResourceString{kTitleCalComp, "CONFIGURATION EDITOR - CALCOMP EMULATION"},
+    ResourceString{kTitleRaster, "CONFIGURATION EDITOR - RASTER SETTINGS"},
+    ResourceString{kTitleAutoCad, "CONFIGURATION EDITOR - AUTOCAD OPTIONS"},
+    ResourceString{kTitleLauncher, "LAUNCHER"},
+    ResourceString{kPrefsFolderListFailedMessage,
+                   "Cannot open the chosen folder, nor the current folder:"},
+
+    ResourceString{kRasterSection, "Raster"},
+    ResourceString{kRasterSetting1Key, "Setting1"},
+    ResourceString{kRasterSetting2Key, "Setting2"},
+    ResourceString{kRasterSetting3Key, "Dither"},
+    ResourceString{kRasterSetting4Key, "Setting4"},
+    ResourceString{kRasterSetting5Key, "Setting5"},
+    ResourceString{kRasterSetting6Key, "Setting6"},
+    ResourceString{kRasterSetting7Key, "Setting7"},
+    ResourceString{kRasterSetting8Key, "Compression"},
+    ResourceString{kRasterRotationKey, "Rotation"},
+    ResourceString{kRasterSetting9Key, "Setting9"},
+    ResourceString{kRasterCompressionTG4Radio, kTG4},
+    ResourceString{kRasterCompressionC4Radio, kC4},
+    ResourceString{kRasterNotSetEntry, kDefault},
+    ResourceString{kRasterNormalEntry, kNormal},
+    ResourceString{kRasterReverseEntry, kReverse},
+    ResourceString{kRasterEnableEntry, kEnable},
+    ResourceString{kRasterDisableEntry, kDisable},
+    ResourceString{kRasterDitherAutoEntry, kAutomatic},
+    ResourceString{kRasterDitherD2Entry, kDitherD2Text},
+    ResourceString{kRasterDitherDREntry, kDitherDRText},
+    ResourceString{kRasterDitherDP50Entry, kDitherDP50Text},
+    ResourceString{kRasterWriteFailedMessage,
+                   "Cannot write the raster settings to the configuration file. Check that the "
+                   "file is not read-only and that the disk has free space."},
+    ResourceString{kSaveAsDeleteFailedMessage,
+                   "Cannot replace the existing configuration file. It may be read-only or in "
+                   "use. Nothing has been saved."},
+    ResourceString{kDefaultPrinterIncompleteMessage,
+                   "The Windows default printer setting is incomplete. Check the default "
+                   "printer in the printer settings of Windows."},
+    // Equal to the printer name that the settings file holds until a printer is chosen.
+    ResourceString{kSystemDefaultPrinterName, kDefault},
+    // Also shown when the script's temporary file cannot be removed afterwards.
+    ResourceString{kScriptSendFailedMessage,
+                   "Sending the configuration did not finish cleanly: the printer queue refused "
+                   "data, or the temporary copy could not be removed."},
+    ResourceString{kScriptTempNameFailedMessage,
+                   "Cannot create a temporary file for the configuration. Check the temporary "
+                   "folder. The configuration has not been sent."},
+    ResourceString{kScriptTempReadFailedMessage,
+                   "Cannot read the temporary copy of the configuration. The configuration has "
+                   "not been sent completely."},
+    ResourceString{kPreviewNotDrawingMessage,
+                   "This file cannot be previewed: the drawing renderer does not recognise it "
+                   "as an AutoCAD drawing."},
+    ResourceString{kAcadExportFitText, kFit},
+    ResourceString{kStampOnWord, "On"},
+    ResourceString{kStampOffWord, "Off"},
+    ResourceString{kYesWord, kYes},
+    ResourceString{kNoWord, kNo},
+    ResourceString{kEnglishWord, "English"},
+    ResourceString{kMetricWord, "Metric"},
+    ResourceString{kPrefsOnWord, kYes},
+    ResourceString{kPrefsOffWord, kNo},
+    ResourceString{kLaunchFileInvalidMessage,
+                   "This file is not a Kestrum launch file. The launch list has been cleared."},
+    ResourceString{kXRefDialogCaption, "External Reference Folders"},
+    ResourceString{kFoldingDefaultEntry, kDefault},
+    ResourceString{kFoldingOffEntry, "No folding"},
+    ResourceString{kStampUnitEnglishHorizontal, kInches},
+    ResourceString{kStampUnitMetricHorizontal, kMillimetres},
+    ResourceString{kStampUnitEnglishVertical, kInches},
+    ResourceString{kStampUnitMetricVertical, kMillimetres},
+    ResourceString{kAcadUnitLabel1English, kInches},
+    ResourceString{kAcadUnitLabel1Metric, kMillimetres},
+    ResourceString{kAcadUnitLabel2English, kInches},
+    ResourceString{kAcadUnitLabel2Metric, kMillimetres},
+    ResourceString{kAcadUnitLabel3English, kInches},
+    ResourceString{kAcadUnitLabel3Metric, kMillimetres},
+    ResourceString{kAcadUnitLabel4English, kInches},
+    ResourceString{kAcadUnitLabel4Metric, kMillimetres},
+    ResourceString{kAcadUnitLabel5English, kInches},
+    ResourceString{kAcadUnitLabel5Metric, kMillimetres},
+    // The format field holds nine characters, too few for "PostScript".
+    ResourceString{kFormatPostScript, "PS"},
+};
+
+constexpr bool StrictlyAscending() {
+    for (std::size_t i = 1; i < kStrings.size(); ++i) {
+        if (kStrings[i - 1].number >= kStrings[i].number) return false;
+    }
+    return true;
+}
+
+// Lookup is a binary search, so a misplaced or repeated number would silently hide strings.
+static_assert(StrictlyAscending(), "language strings must be in ascending number order, once");
+
+}  // namespace
+
+std::string_view LoadResourceString(int number) {
+    const auto found =
+        std::lower_bound(kStrings.begin(), kStrings.end(), number,
+                         [](const ResourceString& entry, int n) { return entry.number < n; });
+    if (found == kStrings.end() || found->number != number) return {};
+    return found->text;
+}
+
+std::span<const ResourceString> AllResourceStrings() {
+    return kStrings;
+}
+
+}  // namespace kestrum

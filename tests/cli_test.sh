@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# kestrum-cli as users run it: exit codes, messages and the exact bytes it writes.
+set -u
+cli=${KESTRUM_CLI:?set KESTRUM_CLI to the kestrum-cli executable}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+cd "$work" || exit 1
+
+passed=0 failed=0
+check() {  # check NAME CONDITION...
+    local name=$1; shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+exits() {  # exits CODE COMMAND...: the command exits with CODE
+    local want=$1; shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || { echo "  exit $got, wanted $want: $*"; cat "$work/err"; return 1; }
+}
+stderr_has() { grep -q -- "$1" "$work/err" || { echo "  stderr lacks '$1':"; cat "$work/err"; return 1; }; }
+same_bytes() { cmp -s "$1" "$2" || { echo "  bytes differ:"; od -c "$1" | head; od -c "$2" | head; return 1; }; }
+
+printf 'IN;SP1;PA0,0;PD100,100;PU;' >plot.plt
+head -c 1300 /dev/urandom >binary.plt
+
+# strings: number, tab, text; sorted; the fixed texts present.
+check "strings exit" exits 0 "$cli" strings
+check "strings shape" bash -c "! grep -qvP '^\d+\t' '$work/out'"
+check "strings sorted" bash -c "cut -f1 '$work/out' | sort -n -c"
+check "strings printer" grep -qP '^59142\tPrinter$' "$work/out"
+
+# jobstream with the defaults: the plot bytes, then the end-of-job command.
+check "velmar defaults" exits 0 "$cli" jobstream --printer-type velmar plot.plt
+{ cat plot.plt; printf '\033.*'; } >want
+check "velmar defaults bytes" same_bytes "$work/out" want
+
+check "binary plot unchanged" exits 0 "$cli" jobstream --printer-type velmar binary.plt
+{ cat binary.plt; printf '\033.*'; } >want
+check "binary plot bytes" same_bytes "$work/out" want
+
+check "no-config" exits 0 "$cli" jobstream --no-config --printer-type velmar binary.plt
+check "no-config bytes" same_bytes "$work/out" binary.plt
+
+check "generic" exits 0 "$cli" jobstream --printer-type GENERIC plot.plt
+check "generic bytes" same_bytes "$work/out" plot.plt
+
+check "no plot file" exits 0 "$cli" jobstream --printer-type velmar
+printf '\033.*' >want
+check "no plot file bytes" same_bytes "$work/out" want
+
+# The settings file's printer type is the default.
+mkdir -p "$work/config/kestrum"
+printf '[Printer]\nPrinterType=Generic\n' >"$work/config/kestrum/kestrum.ini"
+check "type from settings" exits 0 "$cli" jobstream plot.plt
+check "type from settings bytes" same_bytes "$work/out" plot.plt
+check "settings not written" grep -q -v OutputMode "$work/config/kestrum/kestrum.ini"
+
+# A configuration written by hand with keys of every group that reaches the header.
+"$cli" strings >strings.txt
+str() { awk -F'\t' -v n="$1" '$1 == n { print $2 }' strings.txt; }
+cat >site.cfg <<CFG
+[$(str 59333)]
+=1
+$(str 59334)=SHEET 1
+$(str 59335)=90
+$(str 59338)=12
+$(str 59336)=150
+$(str 59337)=200
+[$(str 59142)]
+$(str 59143)=2
+$(str 59144)=3
+$(str 59146)=$(str 59437)
+$(str 59148)=$(str 59433)
+$(str 59149)=$(str 59447)
+$(str 59150)=$(str 59448) $(str 59447)
+$(str 59151)=$(str 59164)
+$(str 59152)=$(str 59158)
+[$(str 59385)]
+$(str 59387)=90
+[HPGL PEN2]
+$(str 59391)=4
+[$(str 59348)]
+$(str 59356)=2
+[CC PEN1]
+$(str 59362)=50
+[$(str 59489)]
+$(str 59498)=90
+$(str 59497)=$(str 59500)
+CFG
+check "hand-written config" exits 0 "$cli" jobstream --printer-type velmar --config site.cfg plot.plt
+printf '\033.CCPEN 1 = G50:\033.CC#SYNC 2:\033.TEXT O90 P12 C150 L200 G100 S0:SHEET 1\0\033.HPPEN 2 = W4:\033.HPROT 90:\033.COPY3:\033.FORMAT HP:\033.PRMODE RAS:\033.TRAY 1:\033.MEDIA VELLUM:\033.PGSCALE ED:\033.PAGESIZE D:\033.FOLDER ON:\033.FOLDER 1:\033.GR9Z\033.GTG4:' >want
+cat plot.plt >>want
+printf '\0%.0s' $(seq 32) >>want
+printf 'DONE' >>want
+check "hand-written config bytes" same_bytes "$work/out" want
+
+check "set-current terminator" exits 0 "$cli" jobstream --printer-type velmar --set-current --config site.cfg
+check "set-current bytes" grep -q "COPY3!" "$work/out"
+check "rch from config" exits 0 "$cli" jobstream --printer-type oce9400 --config site.cfg
+printf 'BEGMF "RCH file";\r\nMFVERSION 1;\r\nMFDESC "Oce Graphics Configuration format V1.00";\r\nAPPLDATA 002 "CO=3";\r\nAPPLDATA 021 "RN=1";\r\nENDMF;\r\n' >want
+check "rch bytes" same_bytes "$work/out" want
+
+# --current-settings takes default.cfg from the working directory.
+cp site.cfg default.cfg
+check "default.cfg" exits 0 "$cli" jobstream --printer-type velmar
+check "default.cfg used" grep -q "COPY3:" "$work/out"
+rm default.cfg
+
+# The stamp's time comes from --now.
+printf '[%s]\n=1\n%s=T\n%s=%s\n%s=%s\n' "$(str 59333)" "$(str 59334)" "$(str 59339)" "$(str 59524)" "$(str 59340)" "$(str 59524)" >stamp.cfg
+check "stamp with --now" exits 0 "$cli" jobstream --printer-type velmar --config stamp.cfg --now 2026-12-07T09:05:02
+check "stamp time and date" grep -qa "T  09:05:02  12/7/2026" "$work/out"
+
+# Bad input: a clear message and exit 2.
+check "missing config" exits 2 "$cli" jobstream --config nosuch.cfg
+check "missing config names it" stderr_has "nosuch.cfg"
+check "garbage config" bash -c "head -c 20000 /dev/urandom >garbage.cfg; '$cli' jobstream --printer-type velmar --config garbage.cfg plot.plt >/dev/null"
+check "missing plot" exits 2 "$cli" jobstream nosuch.plt
+check "missing plot names it" stderr_has "nosuch.plt"
+check "folder as plot" exits 2 "$cli" jobstream "$work"
+check "bad --now" exits 2 "$cli" jobstream --now 2026-13-01T00:00:00
+check "bad --now names it" stderr_has "2026-13-01T00:00:00"
+check "bad --now shape" exits 2 "$cli" jobstream --now 2026-1-01T00:00:00
+check "bad printer type" exits 2 "$cli" jobstream --printer-type laser
+check "unknown option" exits 2 "$cli" jobstream --colour
+check "unknown command" exits 2 "$cli" frobnicate
+check "two config choices" exits 2 "$cli" jobstream --no-config --current-settings
+check "no command" exits 2 "$cli"
+
+check "help" exits 0 "$cli" --help
+check "help lists jobstream" grep -q jobstream "$work/out"
+check "help lists strings" grep -q strings "$work/out"
+check "jobstream help" exits 0 "$cli" jobstream --help
+check "jobstream help --now" grep -q -- --now "$work/out"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
