@@ -31,9 +31,6 @@ std::size_t Index(PenAttribute attribute) {
     return static_cast<std::size_t>(attribute);
 }
 
-void ShowFailure(int writeFailedMessage, const std::filesystem::path& file, MessageSink& messages) {
-    messages.Show(MakeMessage(writeFailedMessage, MessageIcon::Stop, file.string()));
-}
 
 std::vector<std::string> NumberEntries(std::string defaultEntry, int first, int last, int step) {
     std::vector<std::string> entries{std::move(defaultEntry)};
@@ -115,34 +112,21 @@ void LoadPenTable(PenTable& pens, const std::filesystem::path& file,
 
 bool SavePenTable(const PenTable& pens, const std::filesystem::path& file,
                   const PenTableStorage& storage, MessageSink& messages) {
-    bool ok = true;
+    GroupWriter keys(file, storage.writeFailedMessage, messages);
     for (int n = 1; n <= kPenCount; ++n) {
         const PenParms& pen = pens[static_cast<std::size_t>(n - 1)];
         const std::string section = PenSectionName(storage, n);
         if (!pen.InUse()) {
-            if (!profile::DeleteSection(file, section)) {
-                ShowFailure(storage.writeFailedMessage, file, messages);
-                ok = false;
-            }
+            keys.RemoveSection(section);
             continue;
         }
         for (PenAttribute a : kSaveOrder) {
-            if (!StoreText(file, section, LoadResourceString(storage.keys[Index(a)]),
-                           AttributeText(pen, a), storage.writeFailedMessage, messages)) {
-                ok = false;
-            }
+            const std::string& text = AttributeText(pen, a);
+            keys.WriteOrRemove(section, LoadResourceString(storage.keys[Index(a)]), text,
+                               text.empty());
         }
     }
-    return ok;
-}
-
-bool StoreText(const std::filesystem::path& file, std::string_view section, std::string_view key,
-               std::string_view value, int writeFailedMessage, MessageSink& messages) {
-    const Result<void> done = value.empty() ? profile::DeleteKey(file, section, key)
-                                            : profile::WriteString(file, section, key, value);
-    if (done) return true;
-    ShowFailure(writeFailedMessage, file, messages);
-    return false;
+    return keys.ok();
 }
 
 std::vector<std::string> ListEntries(int defaultEntry, std::span<const int> entries,

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "options/group_writer.h"
 #include "options/page_controls.h"
 #include "options/user_object.h"
 #include "shell/language_strings.h"
@@ -66,12 +67,6 @@ struct SettingText {
     std::string Settings::*field;
     std::size_t capacity;
 };
-
-// Writes `value` under `key`, or removes the key when the value is empty: what is saved is what
-// loads. A failure shows `writeFailedMessage` (stop icon, the file named) and answers false.
-[[nodiscard]] bool StoreText(const std::filesystem::path& file, std::string_view section,
-                             std::string_view key, std::string_view value, int writeFailedMessage,
-                             MessageSink& messages);
 
 // Loads and saves every text of an emulation's settings section (`section` a resource number).
 template <typename Settings, std::size_t N>
@@ -209,14 +204,13 @@ bool SaveSettingTexts(const Settings& settings, const std::array<SettingText<Set
                       const std::filesystem::path& file, int section, int writeFailedMessage,
                       MessageSink& messages) {
     const std::string_view sectionName = LoadResourceString(section);
-    bool ok = true;
+    GroupWriter keys(file, writeFailedMessage, messages);
     for (const auto& t : texts) {
-        if (!StoreText(file, sectionName, LoadResourceString(t.key), settings.*t.field,
-                       writeFailedMessage, messages)) {
-            ok = false;
-        }
+        const std::string& text = settings.*t.field;
+        // An emptied setting loses its key, so that what is saved is what loads.
+        keys.WriteOrRemove(sectionName, LoadResourceString(t.key), text, text.empty());
     }
-    return ok;
+    return keys.ok();
 }
 
 }  // namespace kestrum
