@@ -1,7 +1,7 @@
 #include "shell/language_strings.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 #include "shell/resource_ids.h"
 
@@ -82,7 +82,7 @@ constexpr std::string_view kNo = "No";
 constexpr std::string_view kInches = "in";
 constexpr std::string_view kMillimetres = "mm";
 
-constexpr std::array kStrings = {
+constexpr ResourceString kStrings[] = {
     ResourceString{kMediaEntryBond, kBond},
     ResourceString{kMediaEntryVellum, kVellum},
     ResourceString{kMediaEntryFilm, kFilm},
@@ -421,10 +421,10 @@ constexpr std::array kStrings = {
     ResourceString{kPauseCaption, "Pause"},
     ResourceString{kStartCaption, "Start"},
     ResourceString{kNoSettingsFolder,
-                   "Cannot find the Windows folder, so the program settings cannot be read or "
-                   "saved. Default settings are used."},
+                   "Cannot find the settings folder (neither XDG_CONFIG_HOME nor HOME is set), "
+                   "so the program settings cannot be read or saved. Default settings are used."},
     ResourceString{kSettingsFolderTooLong,
-                   "The path of the Windows folder is too long, so the program settings cannot "
+                   "The path of the settings folder is too long, so the program settings cannot "
                    "be read or saved. Default settings are used."},
     ResourceString{kTitleTextStamp, "CONFIGURATION EDITOR - TEXT STAMP"},
     ResourceString{kTitleConfigFiles, "CONFIGURATION EDITOR - CONFIGURATION FILES"},
@@ -466,8 +466,8 @@ constexpr std::array kStrings = {
                    "Cannot replace the existing configuration file. It may be read-only or in "
                    "use. Nothing has been saved."},
     ResourceString{kDefaultPrinterIncompleteMessage,
-                   "The Windows default printer setting is incomplete. Check the default "
-                   "printer in the printer settings of Windows."},
+                   "The system's default printer is not set up completely. Choose a default "
+                   "printer in the print settings (for example with lpadmin -d)."},
     // Equal to the printer name that the settings file holds until a printer is chosen.
     ResourceString{kSystemDefaultPrinterName, kDefault},
     // Also shown when the script's temporary file cannot be removed afterwards.
@@ -516,7 +516,7 @@ constexpr std::array kStrings = {
 };
 
 constexpr bool StrictlyAscending() {
-    for (std::size_t i = 1; i < kStrings.size(); ++i) {
+    for (std::size_t i = 1; i < std::size(kStrings); ++i) {
         if (kStrings[i - 1].number >= kStrings[i].number) return false;
     }
     return true;
@@ -529,9 +529,9 @@ static_assert(StrictlyAscending(), "language strings must be in ascending number
 
 std::string_view LoadResourceString(int number) {
     const auto found =
-        std::lower_bound(kStrings.begin(), kStrings.end(), number,
+        std::lower_bound(std::begin(kStrings), std::end(kStrings), number,
                          [](const ResourceString& entry, int n) { return entry.number < n; });
-    if (found == kStrings.end() || found->number != number) return {};
+    if (found == std::end(kStrings) || found->number != number) return {};
     return found->text;
 }
 
