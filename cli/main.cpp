@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/cli_commands.h"
+#include "cli/send_commands.h"
 
 namespace {
 
@@ -52,6 +53,74 @@ void AddJobStreamCommand(CLI::App& app, JobStreamArguments& args) {
     });
 }
 
+struct SendArguments {
+    SendOptions options;
+    bool currentSettings = false;
+    bool noConfig = false;
+    std::string printerType;
+    int pauseMs = -1;
+};
+
+void AddSendCommand(CLI::App& app, SendArguments& args) {
+    SendOptions& options = args.options;
+    CLI::App* command = app.add_subcommand(
+        "send",
+        "Run the delivery worker without a window: one raw print job per printer, in the order "
+        "given. Exit 0 when every job was ended; non-zero when a job failed or was cancelled "
+        "(Ctrl-C cancels: the open job is withdrawn and temporary files deleted).");
+    command->add_option("--printer", options.printers, "A printer queue (repeat for several).")
+        ->required();
+    command->add_option("--copies", options.copies,
+                        "Copies of the whole job (1 to 100, default 1).")
+        ->check(CLI::Range(1, 100));
+    command->add_flag("--reverse", options.reverse, "Send the list from the last entry.");
+    command->add_flag("--collated", options.collated,
+                      "Collated mode: the controller makes the copies.");
+    command->add_option("--pause-ms", args.pauseMs,
+                        "Pause after each copy in milliseconds (default 1000 collated, 300 per "
+                        "set).")
+        ->check(CLI::Range(0, 3600000));
+    command->add_option("--printer-type", args.printerType,
+                        "generic, velmar or oce9400; default: the settings file's.");
+    auto* launch = command->add_option("--launch-file", options.launchFile,
+                                       "Send the entries of this launch file (.lch).");
+    auto* config = command->add_option("--config", options.configFile,
+                                       "Send every PLOTFILE with this configuration file.");
+    auto* current = command->add_flag("--current-settings", args.currentSettings,
+                                      "Send every PLOTFILE with the current settings.");
+    auto* none = command->add_flag("--no-config", args.noConfig,
+                                   "Send every PLOTFILE with no header and no trailer (default).");
+    auto* plots = command->add_option("PLOTFILE", options.plotFiles, "Plot files to send.");
+    config->excludes(current)->excludes(none);
+    current->excludes(none);
+    launch->excludes(config)->excludes(current)->excludes(none)->excludes(plots);
+    command->callback([&args, config, launch, plots] {
+        if (!*launch && !*plots) {
+            throw CLI::ValidationError("send", "give PLOTFILEs or --launch-file");
+        }
+        if (*config) args.options.config = ConfigChoice::File;
+        if (args.currentSettings) args.options.config = ConfigChoice::CurrentSettings;
+        if (args.pauseMs >= 0) args.options.pauseMs = args.pauseMs;
+    });
+}
+
+void AddSendConfigCommand(CLI::App& app, SendConfigOptions& options, std::string& mode,
+                          std::string& kind) {
+    CLI::App* command = app.add_subcommand(
+        "send-config",
+        "The configuration manager's send action: the header alone (device) or the queue "
+        "configuration script (ksl).");
+    command->add_option("--config", options.configFile, "The configuration file.")->required();
+    command->add_option("--printer", options.printer, "The printer queue.")->required();
+    command->add_option("--mode", mode, "device (default) or ksl.")
+        ->check(CLI::IsMember({"device", "ksl"}));
+    command->add_option("--kind", kind, "general (default) or queue.")
+        ->check(CLI::IsMember({"general", "queue"}));
+    command->add_flag("--set-current", options.setCurrent,
+                      "Set the set-current flag (\"!\" terminators; the script makes the "
+                      "configuration current).");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +131,14 @@ int main(int argc, char** argv) {
 
     JobStreamArguments args;
     AddJobStreamCommand(app, args);
+    app.add_subcommand("printers",
+                       "List the printer queues (CUPS queues and hot folders), one per line.");
+    SendArguments send;
+    AddSendCommand(app, send);
+    SendConfigOptions sendConfig;
+    std::string mode = "device";
+    std::string kind = "general";
+    AddSendConfigCommand(app, sendConfig, mode, kind);
 
     try {
         app.parse(argc, argv);
@@ -76,6 +153,23 @@ int main(int argc, char** argv) {
     }
 
     if (app.got_subcommand("strings")) return RunStrings(stdout);
+    if (app.got_subcommand("printers")) return RunPrinters(stdout);
+    if (app.got_subcommand("send-config")) {
+        sendConfig.ksl = mode == "ksl";
+        sendConfig.queueKind = kind == "queue";
+        return RunSendConfig(sendConfig);
+    }
+    if (app.got_subcommand("send")) {
+        if (!send.printerType.empty()) {
+            auto type = ParsePrinterTypeOption(send.printerType);
+            if (!type) {
+                std::fprintf(stderr, "kestrum-cli: %s\n", type.error().message.c_str());
+                return kExitBadInput;
+            }
+            send.options.printerType = type.value();
+        }
+        return RunSend(send.options);
+    }
 
     JobStreamOptions& jobStream = args.options;
     if (!args.printerType.empty()) {

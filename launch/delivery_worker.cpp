@@ -1,0 +1,309 @@
+#include "launch/delivery_worker.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/private_profile.h"
+#include "shell/language_strings.h"
+#include "shell/resource_ids.h"
+#include "shell/text_compare.h"
+
+namespace kestrum {
+namespace {
+
+constexpr std::size_t kPieceSize = 512;
+constexpr std::chrono::milliseconds kPausePoll{100};
+
+bool IsCurrentSettings(const std::string& configuration) {
+    return MatchesResource(configuration, rid::kCurrentSettingsMarker);
+}
+
+bool IsNoConfiguration(const std::string& configuration) {
+    return MatchesResource(configuration, rid::kNoConfigurationMarker);
+}
+
+bool CarriesItsOwnConfiguration(const std::string& configuration) {
+    return !IsCurrentSettings(configuration) && !IsNoConfiguration(configuration);
+}
+
+// An open file descriptor that closes itself.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder != nullptr && folder[0] != '\0' ? folder : "/tmp";
+}
+
+}  // namespace
+
+DeliveryWorker::DeliveryWorker(Spooler& spooler, OptionState state,
+                               std::vector<PlotFileEntry> entries, DeliverySettings settings,
+                               std::atomic<int>& runState, DeliveryObserver& observer,
+                               MessageSink& messages, const Clock& clock)
+    : spooler_(spooler),
+      state_(std::move(state)),
+      entries_(std::move(entries)),
+      settings_(std::move(settings)),
+      runState_(runState),
+      observer_(observer),
+      messages_(messages),
+      clock_(clock),
+      exports_(state_),
+      composer_(std::make_unique<JobStreamComposer>(state_.values, settings_.printerType,
+                                                     messages_, clock_, &exports_)) {}
+
+DeliveryWorker::~DeliveryWorker() = default;
+
+bool DeliveryWorker::WaitWhilePaused() {
+    while (runState_.load() == kPaused) std::this_thread::sleep_for(kPausePoll);
+    return runState_.load() != kStopped;
+}
+
+bool DeliveryWorker::Sleep(std::chrono::milliseconds pause) {
+    // Slept in slices so that a cancel does not wait for the whole pause.
+    const auto until = std::chrono::steady_clock::now() + pause;
+    while (std::chrono::steady_clock::now() < until) {
+        if (runState_.load() == kStopped) return false;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            kPausePoll, until - std::chrono::steady_clock::now()));
+    }
+    return true;
+}
+
+DeliveryResult DeliveryWorker::Run() {
+    if (!WaitWhilePaused() || entries_.empty()) return {DeliveryOutcome::Nothing, {}};
+
+    sendOrder_.clear();
+    const bool reverse = settings_.reverseOrder && !settings_.collated;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        sendOrder_.push_back(reverse ? entries_.size() - 1 - i : i);
+        entries_[i].renderedFile.clear();
+    }
+
+    if (settings_.outputMode == OutputMode::Device && renderer_ != nullptr && !RenderDrawings()) {
+        DeleteRenderedFiles();
+        return {DeliveryOutcome::Failed, {}};
+    }
+
+    DeliveryResult result{DeliveryOutcome::Completed, {}};
+    for (const std::string& printer : settings_.printers) {
+        observer_.PrinterStarted(printer);
+        const Step step = SendToPrinter(printer);
+        if (step == Step::Cancel) result = {DeliveryOutcome::Cancelled, {}};
+        if (step == Step::Fail) result.outcome = DeliveryOutcome::Failed;
+        if (step != Step::Go) break;
+        observer_.PrinterFinished(printer);
+    }
+    if (result.outcome == DeliveryOutcome::Failed && result.finishMessage.empty()) {
+        result.finishMessage = lastFinishMessage_;
+    }
+    DeleteRenderedFiles();
+    return result;
+}
+
+DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer) {
+    auto opened = spooler_.OpenPrintJob(printer);
+    if (!opened) {
+        lastFinishMessage_ = std::string(LoadResourceString(rid::kPrinterOpenFailedMessage)) +
+                             " " + opened.error().message;
+        return Step::Fail;
+    }
+    SpoolJob& job = *opened.value();
+    const int sets = settings_.collated ? 1 : settings_.jobCopies;
+    const auto pause =
+        settings_.collated ? settings_.pauseAfterCopyCollated : settings_.pauseAfterCopyPerSet;
+
+    auto abandon = [&job](Step step) {
+        job.AbortPrintJob();
+        return step;
+    };
+
+    if (settings_.collated) {
+        // The ":" of the job-start command is fixed, whatever the command terminator.
+        std::string start = "\x1b.JOBSTART COL";
+        if (settings_.reverseOrder) start += " REV";
+        start += " COPIES=" + std::to_string(settings_.jobCopies) + ":";
+        if (!Write(job, start)) return abandon(Step::Fail);
+    }
+
+    entryCopies_.assign(entries_.size(), 1);
+    for (std::size_t position = 0; position < sendOrder_.size(); ++position) {
+        observer_.ListProgress(position, sendOrder_.size());
+        entryCopies_[position] = EntryCopies(entries_[sendOrder_[position]]);
+    }
+
+    for (int set = 0; set < sets; ++set) {
+        for (std::size_t position = 0; position < sendOrder_.size(); ++position) {
+            if (!WaitWhilePaused()) return abandon(Step::Cancel);
+            observer_.ListProgress(position, sendOrder_.size());
+            const Step step = SendEntryCopies(job, position, pause);
+            if (step != Step::Go) return abandon(step);
+        }
+    }
+
+    if (settings_.jobTicket && accounting_) {
+        std::vector<PlotFileEntry> sendList;
+        for (std::size_t index : sendOrder_) sendList.push_back(entries_[index]);
+        if (!accounting_(sendList, settings_.jobCopies, job)) return abandon(Step::Fail);
+    }
+    if (settings_.collated && !Write(job, "\x1b.JOBEND:")) return abandon(Step::Fail);
+
+    if (auto ended = job.EndPrintJob(); !ended) {
+        messages_.Show(MakeMessage(rid::kPrinterWriteFailedMessage, MessageIcon::Exclamation,
+                                   ended.error().message));
+        return Step::Fail;
+    }
+    return Step::Go;
+}
+
+DeliveryWorker::Step DeliveryWorker::SendEntryCopies(SpoolJob& job, std::size_t position,
+                                                     std::chrono::milliseconds pause) {
+    PlotFileEntry& entry = entries_[sendOrder_[position]];
+    for (std::int32_t copy = 0; copy < entryCopies_[position]; ++copy) {
+        if (!WaitWhilePaused()) return Step::Cancel;
+        const Step step = SendOneCopy(job, entry);
+        if (step != Step::Go) return step;
+        if (!Sleep(pause)) return Step::Cancel;
+    }
+    return Step::Go;
+}
+
+std::int32_t DeliveryWorker::EntryCopies(const PlotFileEntry& entry) {
+    if (IsNoConfiguration(entry.configuration)) return 1;
+    if (IsCurrentSettings(entry.configuration)) {
+        state_.job.Export(state_.values.job);
+        return state_.values.job.fileCopies == 0 ? 1 : state_.values.job.fileCopies;
+    }
+    if (entry.configuration.empty()) return 1;
+    // Read straight from the file: the section and key are fixed names other tools rely on.
+    const int copies = profile::ReadInt(entry.configuration, LoadResourceString(rid::kJobOptionsSection),
+                                        LoadResourceString(rid::kFileCopiesKey), 1);
+    return copies == 0 ? 1 : copies;
+}
+
+DeliveryWorker::Step DeliveryWorker::SendOneCopy(SpoolJob& job, PlotFileEntry& entry) {
+    ComposeStep(job, entry, /*header=*/true);
+    const Step step = CopyFileData(job, entry);
+    if (step != Step::Go) return step;
+    ComposeStep(job, entry, /*header=*/false);
+    return Step::Go;
+}
+
+void DeliveryWorker::ComposeStep(SpoolJob& job, const PlotFileEntry& entry, bool header) {
+    if (IsNoConfiguration(entry.configuration)) return;
+    // A failed header or trailer block has been reported by the composer; the data still goes.
+    auto compose = [&] {
+        header ? composer_->ComposeJobHeader(job) : composer_->ComposeJobTrailer(job);
+    };
+    if (IsCurrentSettings(entry.configuration)) {
+        compose();
+        return;
+    }
+    const CUserObject saved = state_.values;
+    const ReferenceList savedReferences = state_.references;
+    state_.values.currentConfiguration = entry.configuration;
+    LoadAll(state_, messages_);
+    compose();
+    state_.values = saved;
+    state_.references = savedReferences;
+    RefreshAll(state_, messages_);
+}
+
+DeliveryWorker::Step DeliveryWorker::CopyFileData(SpoolJob& job, const PlotFileEntry& entry) {
+    const std::string& path = entry.renderedFile.empty() ? entry.filePath : entry.renderedFile;
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
+        messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
+                                   "\"" + path + "\": " + std::strerror(errno) + "."));
+        return Step::Fail;
+    }
+    const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    observer_.FileStarted(entry.filePath, size);
+
+    char piece[kPieceSize];
+    std::uint64_t sent = 0;
+    for (;;) {
+        // A pause waits for the next copy or entry; only a cancel stops a file in the middle.
+        if (runState_.load() == kStopped) return Step::Cancel;
+        const ssize_t got = ::read(file.get(), piece, sizeof piece);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
+                                       "\"" + path + "\": " + std::strerror(errno) + "."));
+            return Step::Fail;
+        }
+        sent += static_cast<std::uint64_t>(got);
+        observer_.FileProgress(sent, size);
+        if (!job.WriteToPrinter(piece, static_cast<std::size_t>(got))) {
+            messages_.Show(MakeMessage(rid::kPrinterWriteFailedMessage, MessageIcon::Exclamation,
+                                       job.lastError()));
+            return Step::Fail;
+        }
+        if (static_cast<std::size_t>(got) < sizeof piece) return Step::Go;
+    }
+}
+
+bool DeliveryWorker::RenderDrawings() {
+    for (std::size_t index : sendOrder_) {
+        PlotFileEntry& entry = entries_[index];
+        if (!renderer_->IsDrawing(entry.filePath)) continue;
+        std::string name = TemporaryFolder() + "/kslXXXXXX";
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0) {
+            messages_.Show(MakeMessage(rid::kTempFileFailedMessage, MessageIcon::Exclamation,
+                                       "(" + TemporaryFolder() + ": " + std::strerror(errno) + ")"));
+            return false;
+        }
+        FileHandle output(fd);
+        entry.renderedFile = name;
+        const bool ownConfiguration = CarriesItsOwnConfiguration(entry.configuration);
+        if (ownConfiguration) {
+            entry.savedSettings = state_.values;
+            entry.savedReferences = state_.references;
+            state_.values.currentConfiguration = entry.configuration;
+            LoadAll(state_, messages_);
+        }
+        renderer_->Render(entry.filePath, state_, output.get());
+        if (ownConfiguration) {
+            state_.values = entry.savedSettings;
+            state_.references = entry.savedReferences;
+            RefreshAll(state_, messages_);
+        }
+    }
+    return true;
+}
+
+void DeliveryWorker::DeleteRenderedFiles() {
+    for (const PlotFileEntry& entry : entries_) {
+        if (!entry.renderedFile.empty()) ::unlink(entry.renderedFile.c_str());
+    }
+}
+
+bool DeliveryWorker::Write(SpoolJob& job, std::string_view bytes) {
+    if (job.WriteToPrinter(bytes.data(), bytes.size())) return true;
+    messages_.Show(
+        MakeMessage(rid::kPrinterWriteFailedMessage, MessageIcon::Exclamation, job.lastError()));
+    return false;
+}
+
+}  // namespace kestrum

@@ -1,0 +1,148 @@
+#pragma once
+
+// The delivery worker: turns a snapshot of the launch list into one raw print job per checked
+// printer. For every entry and copy it writes a job stream (header, the plot file's bytes in
+// 512-byte pieces, trailer); in collated mode the job is framed by a job-start and a job-end
+// command so that the controller makes the copies, in per-set mode the list is repeated once per
+// set. It works on its own copy of the option state and of the entries, polls a run state shared
+// with the front end, and reports through an observer.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "compose/job_stream.h"
+#include "config/configuration_file.h"
+#include "config/option_state.h"
+#include "launch/plot_file_entry.h"
+#include "platform/clock.h"
+#include "platform/spooler.h"
+#include "shell/message_sink.h"
+#include "shell/program_settings.h"
+
+namespace kestrum {
+
+// Shared with the front end; written by both, polled by the worker.
+enum RunState : int { kStopped = 0, kRunning = 1, kPaused = 2 };
+
+// What the worker reads from the settings and the status window, copied when the send starts.
+struct DeliverySettings {
+    std::vector<std::string> printers;  // the checked queues, in list order
+    PrinterType printerType = PrinterType::Velmar;
+    OutputMode outputMode = OutputMode::Device;
+    bool collated = false;      // the controller makes the copies (hardware options)
+    bool reverseOrder = false;
+    int jobCopies = 1;          // 1 to 100: the status window's copies choice + 1
+    bool jobTicket = false;     // write accounting lines after each printer's entries
+    // Pauses after each copy, which slow controllers need between job streams.
+    std::chrono::milliseconds pauseAfterCopyCollated{1000};
+    std::chrono::milliseconds pauseAfterCopyPerSet{300};
+};
+
+// Progress and outcome reports. Called on the worker's thread; implementations hand them to their
+// own thread if they must.
+class DeliveryObserver {
+public:
+    virtual ~DeliveryObserver() = default;
+    virtual void PrinterStarted(const std::string& /*printer*/) {}
+    virtual void ListProgress(std::size_t /*position*/, std::size_t /*count*/) {}
+    virtual void FileStarted(const std::string& /*path*/, std::uint64_t /*size*/) {}
+    virtual void FileProgress(std::uint64_t /*sent*/, std::uint64_t /*size*/) {}
+    // The printer's job was handed to the spooler whole.
+    virtual void PrinterFinished(const std::string& /*printer*/) {}
+};
+
+enum class DeliveryOutcome {
+    Completed,  // every checked printer's job was ended (also when none was checked)
+    Nothing,    // the list was empty or the send was stopped before it began: nothing opened
+    Cancelled,  // stopped during the send; the open job was aborted
+    Failed,     // a failure the user has been told about; the open job was aborted
+};
+
+struct DeliveryResult {
+    DeliveryOutcome outcome = DeliveryOutcome::Nothing;
+    // For a failure to open a printer: the message the front end shows when it finishes the
+    // send (the other failures have been shown through the message sink already).
+    std::string finishMessage;
+};
+
+// Writes the accounting lines of one printer's job before it is ended; false when it failed, has
+// told the user and aborted the job.
+using AccountingHook = std::function<bool(const std::vector<PlotFileEntry>& sendList,
+                                          int jobCopies, SpoolJob& job)>;
+
+// The drawing renderer as the worker's pre-pass uses it.
+class DrawingRenderer {
+public:
+    virtual ~DrawingRenderer() = default;
+    virtual bool IsDrawing(const std::string& path) = 0;
+    // Renders `drawing` into the open `outputFile` with the state's current options. Its answer
+    // is not examined: whatever the renderer left in the file is sent.
+    virtual void Render(const std::string& drawing, OptionState& state, int outputFile) = 0;
+};
+
+class DeliveryWorker {
+public:
+    // The worker owns `state` and `entries` (copies taken on the front end's thread); the rest
+    // must outlive it.
+    DeliveryWorker(Spooler& spooler, OptionState state, std::vector<PlotFileEntry> entries,
+                   DeliverySettings settings, std::atomic<int>& runState,
+                   DeliveryObserver& observer, MessageSink& messages, const Clock& clock);
+    ~DeliveryWorker();
+    // The composer points into the worker's own option state.
+    DeliveryWorker(const DeliveryWorker&) = delete;
+    DeliveryWorker& operator=(const DeliveryWorker&) = delete;
+
+    // Optional parts: without an accounting writer no lines are written; without a renderer
+    // drawings are sent as they are.
+    void SetAccountingHook(AccountingHook hook) { accounting_ = std::move(hook); }
+    void SetDrawingRenderer(DrawingRenderer* renderer) { renderer_ = renderer; }
+
+    // One send, to the last printer. Blocks; runs on the worker thread. A status window starts
+    // the worker with the run state at paused and the send begins when the user starts it; a
+    // caller that sets it to running starts at once. Every rendered temporary file is deleted on
+    // every path out.
+    DeliveryResult Run();
+
+    // The entries as the send left them (rendered files emptied or stale, as after a send).
+    const std::vector<PlotFileEntry>& entries() const { return entries_; }
+
+private:
+    enum class Step { Go, Cancel, Fail };
+
+    bool WaitWhilePaused();
+    Step SendToPrinter(const std::string& printer);
+    Step SendEntryCopies(SpoolJob& job, std::size_t index, std::chrono::milliseconds pause);
+    Step SendOneCopy(SpoolJob& job, PlotFileEntry& entry);
+    Step CopyFileData(SpoolJob& job, const PlotFileEntry& entry);
+    std::int32_t EntryCopies(const PlotFileEntry& entry);
+    void ComposeStep(SpoolJob& job, const PlotFileEntry& entry, bool header);
+    bool RenderDrawings();
+    void DeleteRenderedFiles();
+    bool Write(SpoolJob& job, std::string_view bytes);
+    bool Sleep(std::chrono::milliseconds pause);
+
+    Spooler& spooler_;
+    OptionState state_;
+    std::vector<PlotFileEntry> entries_;
+    DeliverySettings settings_;
+    std::atomic<int>& runState_;
+    DeliveryObserver& observer_;
+    MessageSink& messages_;
+    const Clock& clock_;
+    AccountingHook accounting_;
+    DrawingRenderer* renderer_ = nullptr;
+
+    OptionStateExports exports_;
+    std::unique_ptr<JobStreamComposer> composer_;
+
+    std::vector<std::size_t> sendOrder_;  // indices into entries_
+    std::vector<std::int32_t> entryCopies_;  // by send position; no limit on the list's length
+    std::string lastFinishMessage_;
+};
+
+}  // namespace kestrum

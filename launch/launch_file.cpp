@@ -1,0 +1,254 @@
+#include "launch/launch_file.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "launch/user_object_record.h"
+
+namespace kestrum {
+
+namespace {
+
+template <typename Archive, typename Entry>
+void TransferEntry(Archive& ar, Entry& entry) {
+    ar.Text(entry.filePath);
+    ar.Long(entry.isDrawing);
+    ar.Text(entry.renderedFile);
+    ar.Text(entry.configuration);
+    TransferUserObject(ar, entry.savedSettings);
+    ar.Texts(entry.savedReferences);
+}
+
+std::size_t MinimumEntrySize() {
+    static const std::size_t size = [] {
+        RecordSizer sizer;
+        const PlotFileEntry empty;
+        TransferEntry(sizer, empty);
+        return sizer.size();
+    }();
+    return size;
+}
+
+std::string Quoted(std::string_view name) {
+    return "\"" + std::string(name) + "\"";
+}
+
+// glibc has two strerror_r; these pick whichever one <cstring> declared.
+[[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
+    return result == 0 ? buffer : "unknown error";
+}
+[[maybe_unused]] const char* ErrorText(const char* result, const char*) {
+    return result;
+}
+
+std::string Describe(int err) {
+    char buffer[256] = {};
+    return ErrorText(strerror_r(err, buffer, sizeof buffer), buffer);
+}
+
+LaunchFileReading Refused(LaunchFileFault fault, std::string message) {
+    LaunchFileReading reading;
+    reading.fault = fault;
+    reading.message = std::move(message);
+    return reading;
+}
+
+LaunchFileReading Damaged(std::string_view fileName, const std::string& why) {
+    return Refused(LaunchFileFault::Damaged, Quoted(fileName) + " is damaged: " + why);
+}
+
+std::string EntryProblem(const RecordReader& in, std::size_t number) {
+    const std::string entry = "entry " + std::to_string(number);
+    const std::string declared = std::to_string(in.declared());
+    switch (in.problem()) {
+        case RecordProblem::TextTooLong:
+            return entry + " declares a text of " + declared +
+                   " bytes, more than the rest of the file holds.";
+        case RecordProblem::ListTooLong:
+            return entry + " declares " + declared +
+                   " reference folders, more than the rest of the file holds.";
+        case RecordProblem::UnknownTextEncoding:
+            return entry + " holds a text in wide characters, which Kestrum does not read.";
+        case RecordProblem::EndsEarly:
+        case RecordProblem::None:
+            break;
+    }
+    return "it ends inside " + entry + ".";
+}
+
+Error CannotRead(const std::filesystem::path& file, const std::string& why) {
+    return Fail("Cannot read " + Quoted(file.string()) + ": " + why);
+}
+
+Error CannotWrite(const std::filesystem::path& file, const std::string& why) {
+    return Fail("Cannot write " + Quoted(file.string()) + ": " + why);
+}
+
+Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT) return CannotRead(file, "it does not exist.");
+        return CannotRead(file, Describe(err) + ".");
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return CannotRead(file, Describe(errno) + ".");
+    if (S_ISDIR(st.st_mode)) return CannotRead(file, "it is a folder.");
+    if (!S_ISREG(st.st_mode)) return CannotRead(file, "it is not a regular file.");
+    const std::string tooLarge = "it is larger than " + std::to_string(kMaxLaunchFileSize >> 20) +
+                                 " MiB, which no launch list needs.";
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxLaunchFileSize) {
+        return CannotRead(file, tooLarge);
+    }
+
+    // The size is only a hint: the file may change while it is read.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > kMaxLaunchFileSize) return CannotRead(file, tooLarge);
+            bytes.resize(std::min(bytes.size() * 2, kMaxLaunchFileSize + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return CannotRead(file, Describe(errno) + ".");
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
+    std::string target = file.string();
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* resolved = ::realpath(target.c_str(), nullptr);
+        if (resolved == nullptr) {
+            return CannotWrite(file, "its link cannot be followed (" + Describe(errno) + ").");
+        }
+        target = resolved;
+        std::free(resolved);
+    }
+
+    mode_t mode = 0644;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return CannotWrite(file, "it is a folder.");
+        if (!S_ISREG(st.st_mode)) return CannotWrite(file, "it is not a regular file.");
+        mode = st.st_mode & 07777;
+    }
+
+    std::string folder = std::filesystem::path(target).parent_path().string();
+    if (folder.empty()) folder = ".";
+    std::string temporary = folder + "/.kestrum-lch-XXXXXX";
+    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR) return CannotWrite(file, "the folder does not exist.");
+        return CannotWrite(file, "cannot create a file in its folder (" + Describe(err) + ").");
+    }
+    auto fail = [&](const char* what) {
+        const int err = errno;
+        if (fd >= 0) ::close(fd);
+        ::unlink(temporary.c_str());
+        return CannotWrite(file, std::string(what) + " (" + Describe(err) + ").");
+    };
+    if (::fchmod(fd, mode) != 0) return fail("setting its permissions failed");
+    if (!WriteAll(fd, bytes)) return fail("writing failed");
+    if (::fsync(fd) != 0) return fail("saving to disk failed");
+    const int closing = ::close(fd);
+    fd = -1;
+    if (closing != 0) return fail("writing failed");
+    if (::rename(temporary.c_str(), target.c_str()) != 0) return fail("replacing the file failed");
+
+    // Makes the rename itself durable; the data is complete either way, so this is not reported.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return Ok();
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> EncodeLaunchFile(const std::vector<PlotFileEntry>& entries) {
+    if (entries.size() > std::numeric_limits<std::uint32_t>::max()) {
+        return Fail("a launch file holds at most 4294967295 entries.");
+    }
+    RecordWriter out;
+    for (char c : kLaunchFileSignature) out.Byte(static_cast<std::uint8_t>(c));
+    out.Long(static_cast<std::uint32_t>(entries.size()));
+    for (const PlotFileEntry& entry : entries) TransferEntry(out, entry);
+    if (!out.ok()) return Fail("a text of the launch list is too long for a launch file.");
+    return out.Take();
+}
+
+LaunchFileReading DecodeLaunchFile(std::span<const std::uint8_t> bytes, std::string_view fileName) {
+    const auto* start = reinterpret_cast<const char*>(bytes.data());
+    if (bytes.size() < kLaunchFileSignature.size() ||
+        std::string_view(start, kLaunchFileSignature.size()) != kLaunchFileSignature) {
+        return Refused(LaunchFileFault::NotALaunchFile,
+                       Quoted(fileName) + " is not a launch file.");
+    }
+    RecordReader in(bytes.subspan(kLaunchFileSignature.size()));
+    std::uint32_t count = 0;
+    in.Long(count);
+    if (!in.ok()) return Damaged(fileName, "it ends before its number of entries.");
+    if (static_cast<std::uint64_t>(count) * MinimumEntrySize() > in.remaining()) {
+        return Damaged(fileName, "it declares " + std::to_string(count) +
+                                     " entries, more than the rest of the file holds.");
+    }
+
+    LaunchFileReading reading;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        PlotFileEntry entry;
+        TransferEntry(in, entry);
+        if (!in.ok()) return Damaged(fileName, EntryProblem(in, std::size_t{i} + 1));
+        reading.entries.push_back(std::move(entry));
+    }
+    return reading;
+}
+
+LaunchFileReading ReadLaunchFileWithCause(const std::filesystem::path& file) {
+    Result<std::vector<std::uint8_t>> bytes = ReadWholeFile(file);
+    if (!bytes) return Refused(LaunchFileFault::CannotRead, bytes.error().message);
+    return DecodeLaunchFile(bytes.value(), file.string());
+}
+
+Result<std::vector<PlotFileEntry>> ReadLaunchFile(const std::filesystem::path& file) {
+    LaunchFileReading reading = ReadLaunchFileWithCause(file);
+    if (!reading.ok()) return Fail(std::move(reading.message));
+    return std::move(reading.entries);
+}
+
+Result<void> WriteLaunchFile(const std::filesystem::path& file,
+                             const std::vector<PlotFileEntry>& entries) {
+    Result<std::vector<std::uint8_t>> bytes = EncodeLaunchFile(entries);
+    if (!bytes) return CannotWrite(file, bytes.error().message);
+    return ReplaceFile(file, bytes.value());
+}
+
+}  // namespace kestrum

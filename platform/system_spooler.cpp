@@ -1,0 +1,52 @@
+#include "platform/system_spooler.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/cups_spooler.h"
+#include "platform/xdg_paths.h"
+
+namespace kestrum {
+
+SystemSpooler::SystemSpooler(std::unique_ptr<Spooler> cups,
+                             std::unique_ptr<HotFolderSpooler> hotFolders)
+    : cups_(std::move(cups)), hotFolders_(std::move(hotFolders)) {}
+
+std::unique_ptr<SystemSpooler> SystemSpooler::ForCurrentUser() {
+    auto settings = SettingsFilePath();
+    auto data = DataFolder();
+    return std::make_unique<SystemSpooler>(
+        std::make_unique<CupsSpooler>(),
+        std::make_unique<HotFolderSpooler>(settings ? settings.value() : std::filesystem::path(),
+                                           data ? data.value() : std::filesystem::path()));
+}
+
+Result<std::vector<PrinterQueue>> SystemSpooler::Printers() {
+    std::vector<PrinterQueue> hot = hotFolders_->Printers().value();
+    std::vector<PrinterQueue> queues;
+    if (cups_) {
+        if (auto cups = cups_->Printers()) {
+            for (PrinterQueue& queue : cups.value()) {
+                const bool shadowed = std::any_of(hot.begin(), hot.end(), [&](const auto& h) {
+                    return ::strcasecmp(h.name.c_str(), queue.name.c_str()) == 0;
+                });
+                if (!shadowed) queues.push_back(std::move(queue));
+            }
+        }
+    }
+    queues.insert(queues.end(), std::make_move_iterator(hot.begin()),
+                  std::make_move_iterator(hot.end()));
+    if (queues.empty()) {
+        if (auto fallback = hotFolders_->DefaultQueue()) queues.push_back(std::move(*fallback));
+    }
+    return queues;
+}
+
+Result<std::unique_ptr<SpoolJob>> SystemSpooler::OpenPrintJob(const std::string& printer) {
+    if (hotFolders_->FolderOf(printer) || !cups_) return hotFolders_->OpenPrintJob(printer);
+    return cups_->OpenPrintJob(printer);
+}
+
+}  // namespace kestrum

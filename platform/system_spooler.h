@@ -1,0 +1,43 @@
+#pragma once
+
+// The printers of this machine as Kestrum offers them: the CUPS queues, then the hot folders of
+// kestrum.ini, and, when neither gives a printer, the default hot folder, so that sending works on
+// a machine without a single queue.
+//
+// A hot folder wins over a CUPS queue of the same name (compared without regard to case, as both
+// CUPS and INI keys compare names): the user named it in Kestrum's own settings on purpose, and it
+// works with no scheduler running. Such a CUPS queue is left out of the list, since no job could
+// reach it by that name.
+//
+// Threads: as the two back ends; Printers() and OpenPrintJob() block while they ask the scheduler.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/hot_folder_spooler.h"
+#include "platform/spooler.h"
+
+namespace kestrum {
+
+class SystemSpooler final : public Spooler {
+  public:
+    // `cups` may be null: a machine without a scheduler. The hot folders are required.
+    SystemSpooler(std::unique_ptr<Spooler> cups, std::unique_ptr<HotFolderSpooler> hotFolders);
+
+    // CUPS as libcups finds it, the hot folders of the user's kestrum.ini and the default hot
+    // folder in the user's data folder (either left out when its folder is not known).
+    static std::unique_ptr<SystemSpooler> ForCurrentUser();
+
+    // Never fails: a scheduler that cannot be reached just gives no queues.
+    Result<std::vector<PrinterQueue>> Printers() override;
+
+    // A hot folder of that name, else the default hot folder's name, else a CUPS queue.
+    Result<std::unique_ptr<SpoolJob>> OpenPrintJob(const std::string& printer) override;
+
+  private:
+    std::unique_ptr<Spooler> cups_;
+    std::unique_ptr<HotFolderSpooler> hotFolders_;
+};
+
+}  // namespace kestrum
