@@ -35,7 +35,7 @@ bool CarriesItsOwnConfiguration(const std::string& configuration) {
 
 // An open file descriptor that closes itself.
 class FileHandle {
-public:
+  public:
     explicit FileHandle(int fd) : fd_(fd) {}
     ~FileHandle() {
         if (fd_ >= 0) ::close(fd_);
@@ -44,7 +44,7 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -68,8 +68,8 @@ DeliveryWorker::DeliveryWorker(Spooler& spooler, OptionState state,
       messages_(messages),
       clock_(clock),
       exports_(state_),
-      composer_(std::make_unique<JobStreamComposer>(state_.values, settings_.printerType,
-                                                     messages_, clock_, &exports_)) {}
+      composer_(std::make_unique<JobStreamComposer>(state_.values, settings_.printerType, messages_,
+                                                    clock_, &exports_)) {}
 
 DeliveryWorker::~DeliveryWorker() = default;
 
@@ -123,8 +123,8 @@ DeliveryResult DeliveryWorker::Run() {
 DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer) {
     auto opened = spooler_.OpenPrintJob(printer);
     if (!opened) {
-        lastFinishMessage_ = std::string(LoadResourceString(rid::kPrinterOpenFailedMessage)) +
-                             " " + opened.error().message;
+        lastFinishMessage_ = std::string(LoadResourceString(rid::kPrinterOpenFailedMessage)) + " " +
+                             opened.error().message;
         return Step::Fail;
     }
     SpoolJob& job = *opened.value();
@@ -195,8 +195,9 @@ std::int32_t DeliveryWorker::EntryCopies(const PlotFileEntry& entry) {
     }
     if (entry.configuration.empty()) return 1;
     // Read straight from the file: the section and key are fixed names other tools rely on.
-    const int copies = profile::ReadInt(entry.configuration, LoadResourceString(rid::kJobOptionsSection),
-                                        LoadResourceString(rid::kFileCopiesKey), 1);
+    const int copies =
+        profile::ReadInt(entry.configuration, LoadResourceString(rid::kJobOptionsSection),
+                         LoadResourceString(rid::kFileCopiesKey), 1);
     return copies == 0 ? 1 : copies;
 }
 
@@ -270,8 +271,9 @@ bool DeliveryWorker::RenderDrawings() {
         std::string name = TemporaryFolder() + "/kslXXXXXX";
         const int fd = ::mkstemp(name.data());
         if (fd < 0) {
-            messages_.Show(MakeMessage(rid::kTempFileFailedMessage, MessageIcon::Exclamation,
-                                       "(" + TemporaryFolder() + ": " + std::strerror(errno) + ")"));
+            messages_.Show(
+                MakeMessage(rid::kTempFileFailedMessage, MessageIcon::Exclamation,
+                            "(" + TemporaryFolder() + ": " + std::strerror(errno) + ")"));
             return false;
         }
         FileHandle output(fd);

@@ -6,14 +6,6 @@
 #include "shell/resource_ids.h"
 
 namespace kestrum {
-namespace {
-
-constexpr int kPaused = static_cast<int>(RunState::Paused);
-constexpr int kRunning = static_cast<int>(RunState::Running);
-constexpr int kStopped = static_cast<int>(RunState::Stopped);
-
-}  // namespace
-
 LaunchStatus::LaunchStatus(bool persistent, bool folderOptions)
     : persistent_(persistent), folderBoxShown_(folderOptions) {}
 
@@ -25,7 +17,7 @@ void LaunchStatus::StoreRunState(RunState state) {
 void LaunchStatus::PrepareForWorker() {
     // A destroyed window gets no new worker; keep it stopped so a late restart ends at once.
     if (destroyed_.load()) return;
-    StoreRunState(RunState::Paused);
+    StoreRunState(kPaused);
 }
 
 RunState LaunchStatus::ToggleStartPause() {
@@ -34,7 +26,7 @@ RunState LaunchStatus::ToggleStartPause() {
     int state = runState_.load();
     int next;
     do {
-        if (state == kStopped) return RunState::Stopped;
+        if (state == kStopped) return kStopped;
         next = state == kRunning ? kPaused : kRunning;
     } while (!runState_.compare_exchange_weak(state, next));
     runState_.notify_all();
@@ -42,7 +34,7 @@ RunState LaunchStatus::ToggleStartPause() {
 }
 
 void LaunchStatus::Cancel() {
-    StoreRunState(RunState::Stopped);
+    StoreRunState(kStopped);
 }
 
 RunState LaunchStatus::WaitWhilePaused() const {
@@ -58,14 +50,13 @@ RunState LaunchStatus::ReturnToWaiting() {
     int expected = kRunning;
     if (runState_.compare_exchange_strong(expected, kPaused)) {
         runState_.notify_all();
-        return RunState::Paused;
+        return kPaused;
     }
     return static_cast<RunState>(expected);
 }
 
 std::string_view LaunchStatus::StartPauseCaption() const {
-    return LoadResourceString(runState() == RunState::Running ? rid::kPauseCaption
-                                                              : rid::kStartCaption);
+    return LoadResourceString(runState() == kRunning ? rid::kPauseCaption : rid::kStartCaption);
 }
 
 void LaunchStatus::OnShownOrHidden(PrinterType printerType) {
@@ -80,7 +71,7 @@ CloseAction LaunchStatus::OnCloseRequested() const {
 
 void LaunchStatus::OnDestroyed() {
     destroyed_.store(true);
-    StoreRunState(RunState::Stopped);
+    StoreRunState(kStopped);
 }
 
 std::vector<std::string> LaunchStatus::CopiesItems() {

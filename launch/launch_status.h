@@ -5,12 +5,13 @@
 // persistent window serves every send a command client starts, getting a fresh worker after each
 // cancel or failure.
 //
-// Threads. The user-interface thread owns the object and the window that mirrors it. The window's
-// delivery worker runs on its own thread and may call, at any time: runState, WaitWhilePaused,
-// ReturnToWaiting, jobCopies, reverseOrder, SetBusy, the progress and caption setters, and
-// FinishLaunch. Every member is safe to call from either thread; nothing here blocks except
-// WaitWhilePaused. The run state, copies, order and flags are atomics because the worker reads
-// them at every 512-byte piece; the texts and progress values are guarded by one mutex.
+// Threads. The user-interface thread owns the object and the window that mirrors it, and makes
+// every change of the run state (start/pause, cancel, destruction, restart). The window's delivery
+// worker runs on its own thread: it polls runStateCell() at every entry, copy and 512-byte piece,
+// and may call, at any time, WaitWhilePaused, ReturnToWaiting, jobCopies, reverseOrder, SetBusy,
+// the progress and caption setters and FinishLaunch. Every member is safe to call from either
+// thread; nothing here blocks except WaitWhilePaused. The run state, copies, order and flags are
+// atomics; the texts and progress values are guarded by one mutex.
 
 #include <atomic>
 #include <cstdint>
@@ -20,13 +21,12 @@
 #include <string_view>
 #include <vector>
 
+#include "launch/delivery_worker.h"  // RunState, the worker's view of the same cell
 #include "platform/result.h"
 #include "shell/message_sink.h"
 #include "shell/printer_type.h"
 
 namespace kestrum {
-
-enum class RunState : int { Stopped = 0, Running = 1, Paused = 2 };
 
 inline constexpr std::string_view kLaunchStatusCaption = "Launch Status";
 inline constexpr std::string_view kFinishMessageCaption = "Notification";
@@ -74,9 +74,8 @@ class LaunchStatus {
     static constexpr int kCopiesChoices = 100;
 
     // `persistent`: the launcher's one window for command clients. `folderOptions`: the
-    // preference that shows the folder box.
-    // The object must outlive its worker: the owner calls OnDestroyed (or Cancel) and joins the
-    // worker before destroying it.
+    // preference that shows the folder box. The object must outlive its worker: the owner calls
+    // OnDestroyed (or Cancel) and joins the worker before destroying it.
     LaunchStatus(bool persistent, bool folderOptions);
 
     LaunchStatus(const LaunchStatus&) = delete;
@@ -87,6 +86,9 @@ class LaunchStatus {
     // --- Run state ---
 
     RunState runState() const { return static_cast<RunState>(runState_.load()); }
+
+    // The cell the delivery worker polls; hand it to the worker and let only this object write it.
+    std::atomic<int>& runStateCell() { return runState_; }
 
     // UI thread, before every worker is started (at creation and at each restart): the window
     // waits, paused, with the start caption. Done here rather than by the new worker so that a
@@ -103,7 +105,7 @@ class LaunchStatus {
     void Cancel();
 
     // Worker thread: blocks while the state is Paused and answers Running or Stopped. Wakes at
-    // once on every change, so a pause costs no polling.
+    // once on every change made through this object, so a pause costs no polling.
     RunState WaitWhilePaused() const;
 
     // Worker of the persistent window, after a send that went through: back to the paused wait
@@ -132,7 +134,7 @@ class LaunchStatus {
     // The chosen item, 0 to 99; other values are refused and change nothing.
     Result<void> SetCopiesChoice(int index);
     int copiesChoice() const { return copiesChoice_.load(); }
-    // Copies of the whole job, 1 to 100. Read again by the worker at each printer.
+    // Copies of the whole job, 1 to 100.
     int jobCopies() const { return copiesChoice() + 1; }
 
     // The order buttons: list order (1234) or reverse order (1235).
@@ -176,7 +178,7 @@ class LaunchStatus {
     void StoreRunState(RunState state);
 
     const bool persistent_;
-    std::atomic<int> runState_{static_cast<int>(RunState::Stopped)};
+    std::atomic<int> runState_{kStopped};
     std::atomic<bool> destroyed_{false};
     std::atomic<int> copiesChoice_{0};
     std::atomic<bool> reverseOrder_{false};

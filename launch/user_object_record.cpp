@@ -186,12 +186,8 @@ void RecordReader::Byte(std::uint8_t& value) {
 
 void RecordReader::Byte(ConfigurationKind& kind) {
     // Any byte is kept as found, so a record read and written again is the same record.
-    std::uint8_t value = 0;
     const std::uint8_t* p = nullptr;
-    if (Take(1, p)) {
-        value = p[0];
-        kind = static_cast<ConfigurationKind>(value);
-    }
+    if (Take(1, p)) kind = static_cast<ConfigurationKind>(p[0]);
 }
 
 void RecordReader::Word(std::uint16_t& value) {

@@ -103,8 +103,9 @@ class HotFolderJob final : public SpoolJob {
     enum class State { Open, Ended, Failed, Aborted };
 
     bool Flush();
-    // Removes the temporary file; `what` and `error` become the job's message.
-    void FailAndRemove(const std::string& what, int error);
+    // Removes the temporary file; `what` and the cause `error` become the job's message. Callers
+    // take errno into `error` before they build `what`, which may change errno.
+    void FailAndRemove(int error, const std::string& what);
     void Discard();
     std::string Place() const {
         return "hot folder " + folder_.string() + " (printer " + Quoted(printer_) + ")";
@@ -131,8 +132,9 @@ bool HotFolderJob::WriteToPrinter(const void* bytes, std::size_t length) {
     while (length > 0) {
         if (used_ == 0 && length >= kBlockSize) {
             if (!WriteAll(fd_, data, length)) {
-                FailAndRemove("Writing to " + Place() + " failed after " + BytesText(stored_),
-                              errno);
+                const int error = errno;
+                FailAndRemove(error,
+                              "Writing to " + Place() + " failed after " + BytesText(stored_));
                 return false;
             }
             stored_ += length;
@@ -153,7 +155,8 @@ bool HotFolderJob::WriteToPrinter(const void* bytes, std::size_t length) {
 bool HotFolderJob::Flush() {
     if (used_ == 0) return true;
     if (!WriteAll(fd_, block_.get(), used_)) {
-        FailAndRemove("Writing to " + Place() + " failed after " + BytesText(stored_), errno);
+        const int error = errno;
+        FailAndRemove(error, "Writing to " + Place() + " failed after " + BytesText(stored_));
         return false;
     }
     stored_ += used_;
@@ -161,7 +164,7 @@ bool HotFolderJob::Flush() {
     return true;
 }
 
-void HotFolderJob::FailAndRemove(const std::string& what, int error) {
+void HotFolderJob::FailAndRemove(int error, const std::string& what) {
     Discard();
     lastError_ = what + ": " + Cause(error) + ".";
     state_ = State::Failed;
@@ -184,12 +187,14 @@ Result<void> HotFolderJob::EndPrintJob() {
         return Ok();
     }
     if (::fsync(fd_) != 0) {
-        FailAndRemove("Cannot store the job in " + Place(), errno);
+        const int error = errno;
+        FailAndRemove(error, "Cannot store the job in " + Place());
         return Fail(lastError_);
     }
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0) {
-        FailAndRemove("Cannot store the job in " + Place(), errno);
+        const int error = errno;
+        FailAndRemove(error, "Cannot store the job in " + Place());
         return Fail(lastError_);
     }
     // Never replace another job's file: a name already taken moves on to the next one.
@@ -205,7 +210,8 @@ Result<void> HotFolderJob::EndPrintJob() {
             // sequence, so no one else uses it.
             if (::rename(temporary_.c_str(), final.c_str()) == 0) break;
         }
-        FailAndRemove("Cannot give the job its final name in " + Place(), errno);
+        const int error = errno;
+        FailAndRemove(error, "Cannot give the job its final name in " + Place());
         return Fail(lastError_);
     }
     SyncFolder(folder_);
@@ -300,9 +306,9 @@ Result<std::unique_ptr<SpoolJob>> HotFolderSpooler::OpenPrintJob(const std::stri
             return std::unique_ptr<SpoolJob>(
                 std::make_unique<HotFolderJob>(printer, folder, temporary, fd));
         }
-        if (errno != EEXIST) {
+        if (const int error = errno; error != EEXIST) {
             return Fail("Cannot write a job into hot folder " + folder.string() + " (printer " +
-                        Quoted(printer) + "): " + Cause(errno) + ".");
+                        Quoted(printer) + "): " + Cause(error) + ".");
         }
     }
     return Fail("Cannot write a job into hot folder " + folder.string() + " (printer " +

@@ -50,11 +50,11 @@ TEST_P(ToggleTest, MovesBetweenRunningAndPaused) {
 
 INSTANTIATE_TEST_SUITE_P(
     LaunchStatus, ToggleTest,
-    testing::Values(ToggleRow{"waitingStarts", 0, RunState::Running, rid::kPauseCaption},
-                    ToggleRow{"runningPauses", 1, RunState::Paused, rid::kStartCaption},
-                    ToggleRow{"pausedResumes", 2, RunState::Running, rid::kPauseCaption},
+    testing::Values(ToggleRow{"waitingStarts", 0, kRunning, rid::kPauseCaption},
+                    ToggleRow{"runningPauses", 1, kPaused, rid::kStartCaption},
+                    ToggleRow{"pausedResumes", 2, kRunning, rid::kPauseCaption},
                     // A start pressed after a cancel must not revive the cancelled worker.
-                    ToggleRow{"stoppedStaysStopped", -1, RunState::Stopped, rid::kStartCaption}),
+                    ToggleRow{"stoppedStaysStopped", -1, kStopped, rid::kStartCaption}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LaunchStatusTest, StartWakesTheWaitingWorkerAndASendEndsPausedAgain) {
@@ -62,8 +62,8 @@ TEST(LaunchStatusTest, StartWakesTheWaitingWorkerAndASendEndsPausedAgain) {
     status.PrepareForWorker();
     auto worker = WaitOnWorkerThread(status);
     status.ToggleStartPause();
-    EXPECT_EQ(Joined(worker), RunState::Running);
-    EXPECT_EQ(status.ReturnToWaiting(), RunState::Paused);
+    EXPECT_EQ(Joined(worker), kRunning);
+    EXPECT_EQ(status.ReturnToWaiting(), kPaused);
 }
 
 TEST(LaunchStatusTest, CancelWhilePausedEndsTheWaitForGood) {
@@ -73,16 +73,16 @@ TEST(LaunchStatusTest, CancelWhilePausedEndsTheWaitForGood) {
     status.ToggleStartPause();  // paused in the middle of a send
     auto worker = WaitOnWorkerThread(status);
     status.Cancel();
-    EXPECT_EQ(Joined(worker), RunState::Stopped);
+    EXPECT_EQ(Joined(worker), kStopped);
 
     // Start pressed before the worker has finished: still cancelled.
     status.ToggleStartPause();
-    EXPECT_EQ(status.WaitWhilePaused(), RunState::Stopped);
-    EXPECT_EQ(status.ReturnToWaiting(), RunState::Stopped);
+    EXPECT_EQ(status.WaitWhilePaused(), kStopped);
+    EXPECT_EQ(status.ReturnToWaiting(), kStopped);
 
     // The persistent window's restart gives the next worker a paused start.
     status.PrepareForWorker();
-    EXPECT_EQ(status.runState(), RunState::Paused);
+    EXPECT_EQ(status.runState(), kPaused);
 }
 
 TEST(LaunchStatusTest, DestructionStopsAndKeepsTheWindowFromRestarting) {
@@ -90,9 +90,9 @@ TEST(LaunchStatusTest, DestructionStopsAndKeepsTheWindowFromRestarting) {
     status.PrepareForWorker();
     auto worker = WaitOnWorkerThread(status);
     status.OnDestroyed();
-    EXPECT_EQ(Joined(worker), RunState::Stopped);
+    EXPECT_EQ(Joined(worker), kStopped);
     status.PrepareForWorker();
-    EXPECT_EQ(status.runState(), RunState::Stopped);
+    EXPECT_EQ(status.runState(), kStopped);
 }
 
 struct FinishRow {

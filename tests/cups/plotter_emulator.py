@@ -8,12 +8,14 @@ broke the connection itself. <seq> counts the connections of all ports from 1, z
 names sort in arrival order.
 
     plotter_emulator.py --folder DIR [--port SPEC]... [--time-limit SECONDS] [--background]
+                        [--owner PID]
 
 SPEC is PORT (0 picks a free port) or PORT:drop=N, which resets every connection of that port once
 N bytes have arrived: a plotter fault in the middle of a job. Once listening it prints one line
 "PORT <requested> <actual>" per SPEC and, with --background, goes on in a process of its own whose
-id is in DIR/emulator.pid, so the caller reads those lines to their end at once. It stops by itself
-after --time-limit seconds (default 600), or on SIGTERM.
+id is in DIR/emulator.pid, so the caller reads those lines to their end at once. It stops on
+SIGTERM, and by itself after --time-limit seconds (default 600), when DIR is removed, or when the
+process --owner names has ended.
 """
 
 import argparse
@@ -34,6 +36,15 @@ def next_sequence():
     with _sequence_lock:
         _sequence += 1
         return _sequence
+
+
+def alive(pid):
+    """Whether the process runs; one that has ended but not yet been reaped does not."""
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rpartition(")")[2].split()[0] != "Z"
+    except OSError:
+        return False
 
 
 def parse_spec(text):
@@ -87,6 +98,7 @@ def main():
     parser.add_argument("--port", action="append", type=parse_spec, default=[])
     parser.add_argument("--time-limit", type=float, default=600.0)
     parser.add_argument("--background", action="store_true")
+    parser.add_argument("--owner", type=int, default=0)
     arguments = parser.parse_args()
     specs = arguments.port or [(0, None)]
     os.makedirs(arguments.folder, exist_ok=True)
@@ -118,7 +130,13 @@ def main():
         threading.Thread(
             target=serve, args=(listener, listener.getsockname()[1], drop, arguments.folder),
             daemon=True).start()
-    time.sleep(arguments.time_limit)
+    # Whoever started it may die without stopping it: the folder that stop-cupsd.sh removes and
+    # the --owner process are watched as well as the clock.
+    deadline = time.monotonic() + arguments.time_limit
+    while time.monotonic() < deadline and os.path.isdir(arguments.folder):
+        if arguments.owner and not alive(arguments.owner):
+            break
+        time.sleep(0.5)
     os._exit(0)
 
 

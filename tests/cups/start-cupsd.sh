@@ -9,6 +9,8 @@
 # On success it prints two lines for the caller to evaluate:
 #   export CUPS_SERVER=<socket>        what libcups and the lp tools connect to
 #   export KESTRUM_CUPS_DIR=<folder>   what stop-cupsd.sh removes
+# Give queues socket:// devices (plotter_emulator.py listens for them): on these machines the file:
+# device delivers nothing for raw queues.
 # A watchdog stops the scheduler and removes its folder when the process --owner names has gone,
 # or after --lifetime seconds (default 900), so a crashed test leaves no scheduler behind.
 #
@@ -103,7 +105,8 @@ echo $! >"$dir/cupsd.pid"
 
 ready=0
 for _ in $(seq 1 100); do
-    if lpstat -h "$socket" -r 2>/dev/null | grep -q "is running"; then ready=1; break; fi
+    answer="$(LC_ALL=C lpstat -h "$socket" -r 2>/dev/null || true)"
+    if [ "$answer" = "scheduler is running" ]; then ready=1; break; fi
     kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || break
     sleep 0.1
 done
@@ -120,7 +123,11 @@ fi
     trap '' HUP
     start=$SECONDS
     while [ $((SECONDS - start)) -lt "$lifetime" ] && [ -e "$dir/cupsd.pid" ]; do
-        if [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null; then break; fi
+        # An owner that has ended but not yet been reaped is gone too.
+        if [ -n "$owner" ]; then
+            state="$({ sed 's/.*) //' "/proc/$owner/stat"; } 2>/dev/null | cut -c1)"
+            if [ -z "$state" ] || [ "$state" = Z ]; then break; fi
+        fi
         sleep 1
     done
     [ -e "$dir/cupsd.pid" ] && "$here/stop-cupsd.sh" "$dir"
