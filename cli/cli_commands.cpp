@@ -8,6 +8,7 @@
 #include "compose/job_stream.h"
 #include "config/configuration_file.h"
 #include "config/option_state.h"
+#include "platform/error_text.h"
 #include "platform/print_job.h"
 #include "shell/language_strings.h"
 #include "shell/message_sink.h"
@@ -19,7 +20,9 @@ namespace {
 // The worker copies plot files in pieces of this size; the stream is the same either way.
 constexpr std::size_t kPieceSize = 512;
 
-void PrintError(const std::string& text) { std::fprintf(stderr, "kestrum-cli: %s\n", text.c_str()); }
+void PrintError(const std::string& text) {
+    std::fprintf(stderr, "kestrum-cli: %s\n", text.c_str());
+}
 
 bool CopyPlotFile(std::ifstream& plot, PrintJob& job) {
     char piece[kPieceSize];
@@ -41,7 +44,7 @@ Result<void> CheckReadableFile(const std::string& path, const char* what) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return Fail(std::string("cannot read the ") + what + " \"" + path +
-                    "\": " + std::strerror(errno) + ".");
+                    "\": " + ErrorText(errno) + ".");
     }
     return Ok();
 }
@@ -56,7 +59,8 @@ int RunStrings(std::FILE* out) {
 
 int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
     if (options.config == ConfigChoice::File) {
-        if (auto readable = CheckReadableFile(options.configFile, "configuration file"); !readable) {
+        if (auto readable = CheckReadableFile(options.configFile, "configuration file");
+            !readable) {
             PrintError(readable.error().message);
             return kExitBadInput;
         }
@@ -71,7 +75,7 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
         plot.open(options.plotFile, std::ios::binary);
         if (!plot) {
             PrintError("cannot read the plot file \"" + options.plotFile +
-                       "\": " + std::strerror(errno) + ".");
+                       "\": " + ErrorText(errno) + ".");
             return kExitBadInput;
         }
     }
@@ -104,13 +108,13 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
     JobStreamComposer composer(state.values, printerType, messages, *clock, &exports);
     if (withHeader && !composer.ComposeJobHeader(job)) return kExitFailed;
     if (plot.is_open() && !CopyPlotFile(plot, job)) {
-        PrintError("cannot send the plot file \"" + options.plotFile + "\": " +
-                   (plot.bad() ? "reading it failed." : "writing the output failed."));
+        PrintError("cannot send the plot file \"" + options.plotFile +
+                   "\": " + (plot.bad() ? "reading it failed." : "writing the output failed."));
         return kExitFailed;
     }
     if (withHeader && !composer.ComposeJobTrailer(job)) return kExitFailed;
     if (std::fflush(out) != 0) {
-        PrintError(std::string("cannot write the job stream: ") + std::strerror(errno) + ".");
+        PrintError(std::string("cannot write the job stream: ") + ErrorText(errno) + ".");
         return kExitFailed;
     }
     return kExitOk;
@@ -119,18 +123,17 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
 Result<LocalTime> ParseLocalTime(const std::string& text) {
     LocalTime time;
     char tail = 0;
-    const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &time.year,
-                                   &time.month, &time.day, &time.hour, &time.minute, &time.second,
-                                   &tail);
+    const int fields =
+        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &time.year, &time.month, &time.day,
+                    &time.hour, &time.minute, &time.second, &tail);
     constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:dd";
     bool shaped = fields == 6 && text.size() == kShape.size();
     for (std::size_t i = 0; shaped && i < kShape.size(); ++i) {
         shaped = kShape[i] == 'd' ? (text[i] >= '0' && text[i] <= '9') : text[i] == kShape[i];
     }
     const bool inRange = time.year >= 1 && time.month >= 1 && time.month <= 12 && time.day >= 1 &&
-                         time.day <= 31 && time.hour >= 0 && time.hour <= 23 &&
-                         time.minute >= 0 && time.minute <= 59 && time.second >= 0 &&
-                         time.second <= 60;
+                         time.day <= 31 && time.hour >= 0 && time.hour <= 23 && time.minute >= 0 &&
+                         time.minute <= 59 && time.second >= 0 && time.second <= 60;
     if (!shaped || !inRange) {
         return Fail("--now \"" + text + "\" is not a local time of the form YYYY-MM-DDTHH:MM:SS.");
     }

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "config/configuration_file.h"
+#include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "platform/system_printer.h"
 #include "shell/language_strings.h"
@@ -20,8 +21,8 @@ namespace fs = std::filesystem;
 
 // A name beside `file` that no other save uses, in the same folder so the rename is atomic.
 fs::path TemporaryBeside(const fs::path& file) {
-    return file.parent_path() / ("." + file.filename().string() + "." + std::to_string(getpid()) +
-                                 ".saving");
+    return file.parent_path() /
+           ("." + file.filename().string() + "." + std::to_string(getpid()) + ".saving");
 }
 
 }  // namespace
@@ -57,7 +58,8 @@ ConfigurationManager::ConfigurationManager(OptionState& state, ProgramSettings& 
 }
 
 void ConfigurationManager::Initialise() {
-    state_.values.currentConfiguration = (fs::path(settings_.configFilesFolder) / "config1.cfg").string();
+    state_.values.currentConfiguration =
+        (fs::path(settings_.configFilesFolder) / "config1.cfg").string();
     state_.values.kind = ConfigurationKind::General;
     TakeSystemDefaultPrinter();
     state_.values.setCurrentFlag = settings_.outputMode == OutputMode::Ksl ? 1 : 0;
@@ -121,7 +123,7 @@ ConfigurationManager::SaveResult ConfigurationManager::SaveAs(const fs::path& fi
         return SaveResult::Failed;
     }
     if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-        const std::string cause = std::strerror(errno);
+        const std::string cause = ErrorText(errno);
         fs::remove(temporary, error);
         Message message = MakeMessage(rid::kSaveAsDeleteFailedMessage, MessageIcon::Exclamation,
                                       "(\"" + file.string() + "\": " + cause + ")");
@@ -135,6 +137,8 @@ ConfigurationManager::SaveResult ConfigurationManager::SaveAs(const fs::path& fi
     return SaveResult::Saved;
 }
 
-void ConfigurationManager::ApplyDeviceMode() { state_.values.setCurrentFlag = 0; }
+void ConfigurationManager::ApplyDeviceMode() {
+    state_.values.setCurrentFlag = 0;
+}
 
 }  // namespace kestrum

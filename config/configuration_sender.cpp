@@ -10,6 +10,7 @@
 
 #include "compose/job_stream.h"
 #include "config/configuration_file.h"
+#include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -51,7 +52,7 @@ class TemporaryCopy {
     fs::path path_;
 };
 
-std::string Quoted(const fs::path& path, const char* cause) {
+std::string Quoted(const fs::path& path, const std::string& cause) {
     return "(\"" + path.string() + "\": " + cause + ")";
 }
 
@@ -127,8 +128,8 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
     std::string pattern = (temporaryFolder_ / "kslXXXXXX").string();
     const int made = ::mkstemp(pattern.data());
     if (made < 0) {
-        return Refuse(rid::kScriptTempNameFailedMessage,
-                      Quoted(temporaryFolder_, std::strerror(errno)), job);
+        return Refuse(rid::kScriptTempNameFailedMessage, Quoted(temporaryFolder_, ErrorText(errno)),
+                      job);
     }
     ::close(made);
     TemporaryCopy copy{fs::path(pattern)};
@@ -145,7 +146,7 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
 
     const int fd = ::open(copy.path().c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), std::strerror(errno)),
+        return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(errno)),
                       job);
     }
     char piece[kPieceSize];
@@ -155,8 +156,8 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
             if (errno == EINTR) continue;
             const int error = errno;
             ::close(fd);
-            return Refuse(rid::kScriptTempReadFailedMessage,
-                          Quoted(copy.path(), std::strerror(error)), job);
+            return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(error)),
+                          job);
         }
         // A configuration whose size is a multiple of the piece ends with an empty read; it is
         // not handed on, because some spoolers take an empty write as the end of the document.
@@ -171,7 +172,7 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
     if (!copy.Remove()) {
         // Only litter is left behind; the script itself is whole, so the send goes on.
         messages_.Show(MakeMessage(rid::kScriptSendFailedMessage, MessageIcon::Exclamation,
-                                   Quoted(pattern, std::strerror(errno))));
+                                   Quoted(pattern, ErrorText(errno))));
     }
     return Ok();
 }

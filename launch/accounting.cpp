@@ -11,6 +11,7 @@
 #include <thread>
 #include <variant>
 
+#include "platform/error_text.h"
 #include "platform/xdg_paths.h"
 #include "shell/resource_ids.h"
 
@@ -65,7 +66,7 @@ std::variant<int, OpenFailure> TryOpen(const fs::path& file) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int error = errno;
-        return OpenFailure{ResourceForOpenError(error), std::strerror(error)};
+        return OpenFailure{ResourceForOpenError(error), ErrorText(error)};
     }
     if (LockWhole(fd) != 0) {
         const int error = errno;
@@ -74,7 +75,7 @@ std::variant<int, OpenFailure> TryOpen(const fs::path& file) {
             return OpenFailure{rid::kAccountOpenFailedMessage, "in use by another program"};
         }
         return OpenFailure{rid::kAccountOpenFailedMessage,
-                           std::string("cannot be locked: ") + std::strerror(error)};
+                           std::string("cannot be locked: ") + ErrorText(error)};
     }
     return fd;
 }
@@ -171,7 +172,7 @@ Result<void> AccountingWriter::WriteAccounting(const JobTicket& ticket,
             if (!WriteAll(fd, AccountingLine(clock_.Now(), ticket, entry.filePath))) {
                 const int error = errno;
                 ::close(fd);
-                return Refuse(rid::kAccountWriteFailedMessage, std::strerror(error), job);
+                return Refuse(rid::kAccountWriteFailedMessage, ErrorText(error), job);
             }
         }
     }
@@ -179,10 +180,10 @@ Result<void> AccountingWriter::WriteAccounting(const JobTicket& ticket,
     if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
         const int error = errno;
         ::close(fd);
-        return Refuse(rid::kAccountWriteFailedMessage, std::strerror(error), job);
+        return Refuse(rid::kAccountWriteFailedMessage, ErrorText(error), job);
     }
     if (::close(fd) != 0 && errno != EINTR) {
-        return Refuse(rid::kAccountWriteFailedMessage, std::strerror(errno), job);
+        return Refuse(rid::kAccountWriteFailedMessage, ErrorText(errno), job);
     }
     return Ok();
 }

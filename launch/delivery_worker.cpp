@@ -10,6 +10,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -235,7 +236,7 @@ DeliveryWorker::Step DeliveryWorker::CopyFileData(SpoolJob& job, const PlotFileE
     struct stat info {};
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
         messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
-                                   "\"" + path + "\": " + std::strerror(errno) + "."));
+                                   "\"" + path + "\": " + ErrorText(errno) + "."));
         return Step::Fail;
     }
     const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
@@ -250,7 +251,7 @@ DeliveryWorker::Step DeliveryWorker::CopyFileData(SpoolJob& job, const PlotFileE
         if (got < 0) {
             if (errno == EINTR) continue;
             messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
-                                       "\"" + path + "\": " + std::strerror(errno) + "."));
+                                       "\"" + path + "\": " + ErrorText(errno) + "."));
             return Step::Fail;
         }
         sent += static_cast<std::uint64_t>(got);
@@ -271,9 +272,8 @@ bool DeliveryWorker::RenderDrawings() {
         std::string name = TemporaryFolder() + "/kslXXXXXX";
         const int fd = ::mkstemp(name.data());
         if (fd < 0) {
-            messages_.Show(
-                MakeMessage(rid::kTempFileFailedMessage, MessageIcon::Exclamation,
-                            "(" + TemporaryFolder() + ": " + std::strerror(errno) + ")"));
+            messages_.Show(MakeMessage(rid::kTempFileFailedMessage, MessageIcon::Exclamation,
+                                       "(" + TemporaryFolder() + ": " + ErrorText(errno) + ")"));
             return false;
         }
         FileHandle output(fd);

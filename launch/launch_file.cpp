@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "launch/user_object_record.h"
+#include "platform/error_text.h"
 
 namespace kestrum {
 
@@ -39,19 +40,6 @@ std::size_t MinimumEntrySize() {
 
 std::string Quoted(std::string_view name) {
     return "\"" + std::string(name) + "\"";
-}
-
-// glibc has two strerror_r; these pick whichever one <cstring> declared.
-[[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
-    return result == 0 ? buffer : "unknown error";
-}
-[[maybe_unused]] const char* ErrorText(const char* result, const char*) {
-    return result;
-}
-
-std::string Describe(int err) {
-    char buffer[256] = {};
-    return ErrorText(strerror_r(err, buffer, sizeof buffer), buffer);
 }
 
 LaunchFileReading Refused(LaunchFileFault fault, std::string message) {
@@ -97,7 +85,7 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& fil
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT) return CannotRead(file, "it does not exist.");
-        return CannotRead(file, Describe(err) + ".");
+        return CannotRead(file, ErrorText(err) + ".");
     }
     struct Closer {
         int fd;
@@ -105,7 +93,7 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& fil
     } closer{fd};
 
     struct stat st;
-    if (::fstat(fd, &st) != 0) return CannotRead(file, Describe(errno) + ".");
+    if (::fstat(fd, &st) != 0) return CannotRead(file, ErrorText(errno) + ".");
     if (S_ISDIR(st.st_mode)) return CannotRead(file, "it is a folder.");
     if (!S_ISREG(st.st_mode)) return CannotRead(file, "it is not a regular file.");
     const std::string tooLarge = "it is larger than " + std::to_string(kMaxLaunchFileSize >> 20) +
@@ -124,7 +112,7 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& fil
         }
         const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return CannotRead(file, Describe(errno) + ".");
+        if (n < 0) return CannotRead(file, ErrorText(errno) + ".");
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
@@ -148,7 +136,7 @@ Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std:
     if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char* resolved = ::realpath(target.c_str(), nullptr);
         if (resolved == nullptr) {
-            return CannotWrite(file, "its link cannot be followed (" + Describe(errno) + ").");
+            return CannotWrite(file, "its link cannot be followed (" + ErrorText(errno) + ").");
         }
         target = resolved;
         std::free(resolved);
@@ -168,13 +156,13 @@ Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std:
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return CannotWrite(file, "the folder does not exist.");
-        return CannotWrite(file, "cannot create a file in its folder (" + Describe(err) + ").");
+        return CannotWrite(file, "cannot create a file in its folder (" + ErrorText(err) + ").");
     }
     auto fail = [&](const char* what) {
         const int err = errno;
         if (fd >= 0) ::close(fd);
         ::unlink(temporary.c_str());
-        return CannotWrite(file, std::string(what) + " (" + Describe(err) + ").");
+        return CannotWrite(file, std::string(what) + " (" + ErrorText(err) + ").");
     };
     if (::fchmod(fd, mode) != 0) return fail("setting its permissions failed");
     if (!WriteAll(fd, bytes)) return fail("writing failed");

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/error_text.h"
 namespace kestrum {
 namespace {
 
@@ -27,7 +28,7 @@ std::string LastCupsDetail() {
 std::string HttpDetail(http_t* http, http_status_t status) {
     if (status >= HTTP_STATUS_CONTINUE) return std::string(" (") + httpStatus(status) + ")";
     if (http != nullptr && httpError(http) != 0) {
-        return std::string(" (") + std::strerror(httpError(http)) + ")";
+        return std::string(" (") + ErrorText(httpError(http)) + ")";
     }
     return LastCupsDetail();
 }

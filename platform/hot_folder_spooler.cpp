@@ -14,6 +14,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "platform/xdg_paths.h"
 
@@ -32,7 +33,7 @@ std::string Quoted(const std::string& text) {
 }
 
 std::string Cause(int error) {
-    return std::strerror(error);
+    return ErrorText(error);
 }
 
 std::string BytesText(std::uint64_t bytes) {

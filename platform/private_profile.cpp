@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/error_text.h"
 #include "platform/profile_document.h"
 
 // The cache, per absolute path:
@@ -36,19 +37,6 @@ using detail::kMaxDocumentSize;
 // of its mtime may therefore still change unseen, and is re-read on every access until it has aged.
 // (Coarser file systems, FAT for one, are not covered.)
 constexpr long long kRacyWindowNs = 20'000'000;
-
-// glibc has two strerror_r; these pick whichever one <cstring> declared.
-[[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
-    return result == 0 ? buffer : "unknown error";
-}
-[[maybe_unused]] const char* ErrorText(const char* result, const char*) {
-    return result;
-}
-
-std::string Describe(int err) {
-    char buffer[256] = {};
-    return ErrorText(strerror_r(err, buffer, sizeof buffer), buffer);
-}
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
@@ -138,13 +126,13 @@ Entry Load(const std::string& path, const Stamp& stamp) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return entry;
         if (err == EISDIR) return unreadable("it is a folder.");
-        return unreadable("it cannot be read (" + Describe(err) + ").");
+        return unreadable("it cannot be read (" + ErrorText(err) + ").");
     }
     struct stat st;
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        return unreadable("it cannot be read (" + Describe(err) + ").");
+        return unreadable("it cannot be read (" + ErrorText(err) + ").");
     }
     entry.stamp = Stamp::Of(st);
     if (!S_ISREG(st.st_mode)) {
@@ -162,7 +150,7 @@ Entry Load(const std::string& path, const Stamp& stamp) {
     const bool read = ReadAll(fd, data);
     const int err = errno;
     ::close(fd);
-    if (!read) return unreadable("reading it failed (" + Describe(err) + ").");
+    if (!read) return unreadable("reading it failed (" + ErrorText(err) + ").");
     if (data.size() > kMaxDocumentSize) return unreadable(tooLarge);
     entry.doc = Document::Parse(std::move(data));
     entry.state = FileState::kReadable;
@@ -239,7 +227,7 @@ Result<std::string> WriteTarget(const std::string& path) {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved) {
         const int err = errno;
-        return CannotWrite(path, "its link cannot be followed (" + Describe(err) + ").");
+        return CannotWrite(path, "its link cannot be followed (" + ErrorText(err) + ").");
     }
     std::string target(resolved);
     std::free(resolved);
@@ -329,15 +317,15 @@ Result<void> ReplaceFile(const std::string& path, const std::string& text) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return CannotWrite(path, "the folder does not exist.");
         if (err == EACCES || err == EPERM || err == EROFS) {
-            return CannotWrite(path, "the folder is not writable (" + Describe(err) + ").");
+            return CannotWrite(path, "the folder is not writable (" + ErrorText(err) + ").");
         }
-        return CannotWrite(path, "creating a temporary file failed (" + Describe(err) + ").");
+        return CannotWrite(path, "creating a temporary file failed (" + ErrorText(err) + ").");
     }
     auto fail = [&](const char* what) {
         const int err = errno;
         if (fd >= 0) ::close(fd);
         ::unlink(temporary.c_str());
-        return CannotWrite(path, std::string(what) + " (" + Describe(err) + ").");
+        return CannotWrite(path, std::string(what) + " (" + ErrorText(err) + ").");
     };
     if (::fchmod(fd, mode) != 0) return fail("setting its permissions failed");
     // Root editing a user's file must not leave it owned by root. Anyone else cannot give files
