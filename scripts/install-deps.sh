@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libcli11-dev libcups2-dev cups
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang
+    clang time
 )
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

@@ -4,3 +4,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DKESTRUM_TESTS=OFF
 "$root/build-bench/bench/kestrum_bench" --benchmark_min_time=0.2 "$@"
+"$root/bench/delivery_bench.sh" "$root/build-bench/cli/kestrum-cli"  # skips itself without cupsd

@@ -1,0 +1,306 @@
+#!/usr/bin/env bash
+# kestrum-cli send through a real scheduler: a private cupsd with raw queues whose devices are
+# emulated plotters, and a hot folder. Compares the bytes the plotter receives with the expected
+# job, and checks what is left behind when a send fails or is interrupted.
+set -u
+cli=${KESTRUM_CLI:?set KESTRUM_CLI to the kestrum-cli executable}
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+PATH="$PATH:/usr/sbin:/sbin:/usr/local/sbin"
+python=$(command -v /usr/bin/python3 || command -v python3 || true)
+
+if ! command -v cupsd >/dev/null || ! command -v lpadmin >/dev/null; then
+    echo "SKIPPED: the CUPS scheduler (cupsd, Debian package cups) is not installed"
+    exit 0
+fi
+if [ -z "$python" ]; then
+    echo "SKIPPED: python3 is needed for the plotter emulator"
+    exit 0
+fi
+
+# Under /tmp and searchable by others: cupsd runs the backends as lp.
+work=$(mktemp -d /tmp/kestrum-delivery-XXXXXX)
+chmod 755 "$work"
+schedulers=()
+cleanup() {
+    local pidfile dir
+    for pidfile in "$work"/plotter*/emulator.pid; do
+        [ -f "$pidfile" ] && kill -TERM "$(cat "$pidfile")" 2>/dev/null
+    done
+    for dir in "${schedulers[@]}"; do "$here/cups/stop-cupsd.sh" "$dir" >/dev/null 2>&1; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" TMPDIR="$work/tmp"
+mkdir -p "$XDG_CONFIG_HOME/kestrum" "$TMPDIR"
+ini="$XDG_CONFIG_HOME/kestrum/kestrum.ini"
+cd "$work" || exit 1
+
+passed=0 failed=0
+check() {  # check NAME CONDITION...
+    local name=$1; shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+exits() {  # exits CODE COMMAND...: the command exits with CODE
+    local want=$1; shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || { echo "  exit $got, wanted $want: $*"; cat "$work/err"; return 1; }
+}
+fails() {  # fails COMMAND...: the command exits non-zero
+    "$@" >"$work/out" 2>"$work/err" && { echo "  exit 0, wanted failure: $*"; return 1; }
+    return 0
+}
+stderr_has() { grep -qF -- "$1" "$work/err" || { echo "  stderr lacks '$1':"; cat "$work/err"; return 1; }; }
+same_bytes() {
+    cmp -s "$1" "$2" || { echo "  bytes differ: $1 $2"; cmp "$1" "$2" | head -3; return 1; }
+}
+empty_folder() { [ -z "$(ls -A "$1")" ] || { echo "  $1 holds:"; ls -la "$1"; return 1; }; }
+wait_until() {  # wait_until SECONDS COMMAND...: polls the command every 50 ms
+    local limit=$(($1 * 20)); shift
+    for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+
+# One scheduler with one emulated plotter; start_scheduler NAME sets ${NAME}_server and
+# ${NAME}_port and leaves the plotter's files in $work/plotter-NAME.
+start_scheduler() {
+    local name=$1 exports status line
+    exports=$("$here/cups/start-cupsd.sh" --owner $$ --lifetime 300)
+    status=$?
+    if [ "$status" -eq 77 ]; then echo "SKIPPED: no CUPS scheduler"; exit 0; fi
+    [ "$status" -eq 0 ] || { echo "FAILED: the private scheduler did not start"; exit 1; }
+    local server="" dir=""
+    while read -r line; do
+        case "$line" in
+            "export CUPS_SERVER="*) server=${line#export CUPS_SERVER=} ;;
+            "export KESTRUM_CUPS_DIR="*) dir=${line#export KESTRUM_CUPS_DIR=} ;;
+        esac
+    done <<<"$exports"
+    schedulers+=("$dir")
+    local port
+    port=$("$python" "$here/cups/plotter_emulator.py" --background --time-limit 300 --owner $$ \
+        --folder "$work/plotter-$name" --port 0 | awk '/^PORT/ { print $3 }')
+    [ -n "$port" ] || { echo "FAILED: the plotter emulator did not start"; exit 1; }
+    printf -v "${name}_server" '%s' "$server"
+    printf -v "${name}_dir" '%s' "$dir"
+    printf -v "${name}_port" '%s' "$port"
+}
+add_queue() {  # add_queue QUEUE PORT (on the scheduler CUPS_SERVER names)
+    lpadmin -p "$1" -v "socket://127.0.0.1:$2" -E -o printer-error-policy=abort-job
+}
+
+# job-state of a queue's jobs, one "ID STATE" line each (STATE as ipptool names it: pending,
+# processing, canceled, aborted, completed). Without ipptool only "ended" or "open" can be told.
+job_states() {
+    local queue=$1
+    if command -v ipptool >/dev/null; then
+        local host
+        host=$("$python" -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' \
+            "$CUPS_SERVER")
+        cat >"$work/get-jobs.test" <<'EOF'
+{
+    OPERATION Get-Jobs
+    GROUP operation-attributes-tag
+    ATTR charset attributes-charset utf-8
+    ATTR naturalLanguage attributes-natural-language en
+    ATTR uri printer-uri $uri
+    ATTR keyword which-jobs all
+    ATTR keyword requested-attributes job-id,job-state
+    DISPLAY job-id
+    DISPLAY job-state
+}
+EOF
+        ipptool -c "ipp://$host/printers/$queue" "$work/get-jobs.test" | tail -n +2 | tr ',' ' '
+    else
+        lpstat -W completed -o "$queue" | awk '{ sub(".*-", "", $1); print $1, "ended" }'
+        lpstat -W not-completed -o "$queue" | awk '{ sub(".*-", "", $1); print $1, "open" }'
+    fi
+}
+# The newest job id of a queue (0 when none): jobs after it belong to the next case.
+last_job() { job_states "$1" | awk 'BEGIN { m = 0 } $1 > m { m = $1 } END { print m }'; }
+# jobs_in QUEUE MARK STATE...: the queue has at least one job after MARK and every one of them
+# has ended in one of the STATEs; waits for the scheduler to settle them.
+new_states() { job_states "$1" | awk -v m="$2" '$1 > m { print $2 }'; }
+all_ended() { ! new_states "$1" "$2" | grep -qE '^(pending|held|processing|stopped|open)$'; }
+jobs_in() {
+    local queue=$1 mark=$2; shift 2
+    wait_until 30 all_ended "$queue" "$mark" || { echo "  jobs of $queue still open:"; job_states "$queue"; return 1; }
+    local states
+    states=$(new_states "$queue" "$mark" | sort -u)
+    [ -n "$states" ] || { echo "  $queue has no job after $mark"; return 1; }
+    for state in $states; do
+        case " $* ended " in *" $state "*) ;; *) echo "  $queue has a job $state"; job_states "$queue"; return 1 ;; esac
+    done
+}
+# received_jobs NAME COUNT: the plotter NAME has received COUNT whole jobs (waits for them).
+count_jobs() { [ "$(find "$work/plotter-$1" -name '*.job' | wc -l)" -ge "$2" ]; }
+received_jobs() {
+    wait_until 30 count_jobs "$1" "$2"
+    local got
+    got=$(find "$work/plotter-$1" -name '*.job' | wc -l)
+    [ "$got" -eq "$2" ] || { echo "  plotter $1 received $got jobs, wanted $2"; return 1; }
+}
+newest_job() { find "$work/plotter-$1" -name '*.job' | sort | tail -1; }
+clear_plotter() { rm -f "$work/plotter-$1"/*.job "$work/plotter-$1"/*.dropped; }
+# Waits for kestrum-cli (in the background, stderr in FILE) to start sending FILENAME.
+started_file() { grep -qF -- "$2 (" "$1"; }
+
+"$cli" strings >strings.txt
+str() { awk -F'\t' -v n="$1" '$1 == n { print $2 }' strings.txt; }
+
+# Plot files: a text one, a binary one whose size is a multiple of 512 (the worker's last read
+# of it returns nothing, which must not end the upload), and an empty one.
+printf 'IN;SP1;PA0,0;PD100,100;PU;' >a.plt
+head -c 1024 /dev/urandom >b.plt
+# A small configuration with header commands and Copies 2.
+printf '[%s]\n%s=2\n%s=3\n' "$(str 59142)" "$(str 59145)" "$(str 59144)" >two.cfg
+stream() {  # stream FILE: one copy's JobStream of FILE with two.cfg
+    "$cli" jobstream --printer-type velmar --config two.cfg "$1"
+}
+stream a.plt >a.stream && stream b.plt >b.stream
+check "header present" grep -q "COPY3" a.stream
+
+start_scheduler main
+export CUPS_SERVER=$main_server
+add_queue plotter "$main_port"
+
+# --- Hot folder first: it needs no scheduler, and the printer list holds both kinds.
+mkdir -p hot
+printf '[HotFolders]\nHotPlotter=%s\n' "$work/hot" >"$ini"
+check "printers lists the hot folder" exits 0 "$cli" printers
+check "printers lists the hot folder name" grep -qx HotPlotter "$work/out"
+check "printers lists the queue" grep -qx plotter "$work/out"
+check "hot folder send" exits 0 "$cli" send --printer HotPlotter --printer-type velmar \
+    --pause-ms 0 --config two.cfg a.plt b.plt
+cat a.stream a.stream b.stream b.stream >want
+check "hot folder one job" bash -c "[ \$(ls -A '$work/hot' | wc -l) -eq 1 ]"
+check "hot folder bytes" same_bytes "$work/hot/$(ls -A "$work/hot" | head -1)" want
+rm -f "$ini"
+
+# --- Per set: each entry's EntryCopies in a row, the whole list once per set.
+mark=$(last_job plotter)
+check "per-set send" exits 0 "$cli" send --printer plotter --printer-type velmar --pause-ms 0 \
+    --copies 2 --config two.cfg a.plt b.plt
+check "per-set one job" received_jobs main 1
+cat a.stream a.stream b.stream b.stream a.stream a.stream b.stream b.stream >want
+check "per-set bytes A A B B A A B B" same_bytes "$(newest_job main)" want
+check "per-set job completed" jobs_in plotter "$mark" completed
+
+# Per set in reverse order: the list from its last entry.
+clear_plotter main
+check "reverse per-set send" exits 0 "$cli" send --printer plotter --printer-type velmar \
+    --pause-ms 0 --reverse --config two.cfg a.plt b.plt
+check "reverse per-set one job" received_jobs main 1
+cat b.stream b.stream a.stream a.stream >want
+check "reverse per-set bytes B B A A" same_bytes "$(newest_job main)" want
+
+# Collated: framed once, the controller makes the copies; reverse order only shows as " REV".
+clear_plotter main
+check "collated send" exits 0 "$cli" send --printer plotter --printer-type velmar --pause-ms 0 \
+    --collated --reverse --copies 2 --config two.cfg a.plt b.plt
+check "collated one job" received_jobs main 1
+{ printf '\033.JOBSTART COL REV COPIES=2:'; cat a.stream a.stream b.stream b.stream;
+  printf '\033.JOBEND:'; } >want
+check "collated bytes" same_bytes "$(newest_job main)" want
+
+# No configuration: exactly the file's bytes; two printers get one job each.
+clear_plotter main
+add_queue second "$main_port"
+check "two printers" exits 0 "$cli" send --printer plotter --printer second --pause-ms 0 \
+    --no-config b.plt
+check "two printers two jobs" received_jobs main 2
+check "two printers bytes" bash -c "for f in '$work/plotter-main'/*.job; do cmp -s \"\$f\" b.plt || exit 1; done"
+
+# --- A queue that does not exist.
+check "unknown queue fails" fails "$cli" send --printer nosuchqueue --pause-ms 0 --no-config a.plt
+check "unknown queue named" stderr_has "nosuchqueue"
+check "unknown queue message" stderr_has "$(str 59463)"
+
+# --- A plot file that disappears before its turn: the job is withdrawn, nothing is printed.
+clear_plotter main
+mark=$(last_job plotter)
+truncate -s 100M big.plt
+cp a.plt gone.plt
+"$cli" send --printer plotter --pause-ms 0 --no-config big.plt gone.plt >out 2>err &
+sender=$!
+wait_until 20 started_file err big.plt
+rm -f gone.plt
+wait "$sender"
+status=$?
+check "vanished file fails" test "$status" -ne 0
+check "vanished file message" stderr_has "$(str 59465)"
+check "vanished file job withdrawn" jobs_in plotter "$mark" canceled aborted
+check "vanished file nothing printed" received_jobs main 0
+
+# --- SIGINT in the middle of a file: the open job is cancelled, not left held.
+mark=$(last_job plotter)
+"$cli" send --printer plotter --pause-ms 0 --no-config big.plt >out 2>err &
+sender=$!
+wait_until 20 started_file err big.plt
+kill -INT "$sender"
+wait "$sender"
+status=$?
+check "SIGINT fails" test "$status" -ne 0
+check "SIGINT says cancelled" stderr_has "cancelled"
+check "SIGINT job cancelled" jobs_in plotter "$mark" canceled
+check "SIGINT nothing printed" received_jobs main 0
+check "SIGINT no temporary files" empty_folder "$TMPDIR"
+
+# --- Accounting: a lock held briefly is waited for; one held past the retries aborts the job.
+account="$work/account.txt"
+printf '[General]\nJobTicket=Yes\n[DefaultPath]\nAccountFile=%s\n' "$account" >"$ini"
+: >"$account"
+hold_lock() {  # hold_lock SECONDS: another process holds the account file's write lock
+    rm -f "$work/locked"
+    "$python" -c '
+import fcntl, sys, time
+f = open(sys.argv[1], "a")
+fcntl.lockf(f, fcntl.LOCK_EX)
+open(sys.argv[2], "w").close()
+time.sleep(float(sys.argv[3]))
+' "$account" "$work/locked" "$1" &
+    locker=$!
+    wait_until 10 test -e "$work/locked"
+}
+clear_plotter main
+mark=$(last_job plotter)
+hold_lock 2
+check "lock 2 s waits" exits 0 "$cli" send --printer plotter --pause-ms 0 --no-config a.plt
+wait "$locker"
+check "lock 2 s line written" grep -q "a.plt" "$account"
+check "lock 2 s printed" received_jobs main 1
+check "lock 2 s job completed" jobs_in plotter "$mark" completed
+
+clear_plotter main
+mark=$(last_job plotter)
+lines_before=$(wc -l <"$account")
+hold_lock 20
+check "lock 20 s fails" fails "$cli" send --printer plotter --pause-ms 0 --no-config a.plt
+kill "$locker" 2>/dev/null; wait "$locker" 2>/dev/null
+check "lock 20 s message" stderr_has "$(str 59470)"
+check "lock 20 s no line" test "$(wc -l <"$account")" -eq "$lines_before"
+check "lock 20 s job withdrawn" jobs_in plotter "$mark" canceled aborted
+check "lock 20 s nothing printed" received_jobs main 0
+rm -f "$ini"
+
+# --- The scheduler stops in the middle of a large upload (a scheduler of its own, so that the
+# other cases keep theirs).
+start_scheduler doomed
+export CUPS_SERVER=$doomed_server
+add_queue doomed "$doomed_port"
+truncate -s 200M huge.plt
+"$cli" send --printer doomed --pause-ms 0 --no-config huge.plt >out 2>err &
+sender=$!
+wait_until 20 started_file err huge.plt
+"$here/cups/stop-cupsd.sh" "$doomed_dir"
+wait "$sender"
+status=$?
+check "scheduler stopped fails" test "$status" -ne 0
+check "scheduler stopped names the printer" stderr_has "doomed"
+check "scheduler stopped message" stderr_has "$(str 59464)"
+check "scheduler stopped nothing printed" received_jobs doomed 0
+check "scheduler stopped no temporary files" empty_folder "$TMPDIR"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
