@@ -7,12 +7,12 @@ the connection (so a ".job" file is always whole), or to "<port>-<seq>.dropped" 
 broke the connection itself. <seq> counts the connections of all ports from 1, zero-padded, so
 names sort in arrival order.
 
-    plotter_emulator.py --folder DIR [--port SPEC]... [--time-limit SECONDS] [--background]
+    plotter_emulator.py --folder DIR [--port PORTRULE]... [--time-limit SECONDS] [--background]
                         [--owner PID]
 
-SPEC is PORT (0 picks a free port) or PORT:drop=N, which resets every connection of that port once
+PORTRULE is PORT (0 picks a free port) or PORT:drop=N, which resets every connection of that port once
 N bytes have arrived: a plotter fault in the middle of a job. Once listening it prints one line
-"PORT <requested> <actual>" per SPEC and, with --background, goes on in a process of its own whose
+"PORT <requested> <actual>" per PORTRULE and, with --background, goes on in a process of its own whose
 id is in DIR/emulator.pid, so the caller reads those lines to their end at once. It stops on
 SIGTERM, and by itself after --time-limit seconds (default 600), when DIR is removed, or when the
 process --owner names has ended.
@@ -47,7 +47,7 @@ def alive(pid):
         return False
 
 
-def parse_spec(text):
+def parse_port_rule(text):
     port, _, option = text.partition(":")
     drop = None
     if option:
@@ -95,16 +95,16 @@ def serve(listener, port, drop, folder):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--folder", required=True)
-    parser.add_argument("--port", action="append", type=parse_spec, default=[])
+    parser.add_argument("--port", action="append", type=parse_port_rule, default=[])
     parser.add_argument("--time-limit", type=float, default=600.0)
     parser.add_argument("--background", action="store_true")
     parser.add_argument("--owner", type=int, default=0)
     arguments = parser.parse_args()
-    specs = arguments.port or [(0, None)]
+    port_rules = arguments.port or [(0, None)]
     os.makedirs(arguments.folder, exist_ok=True)
 
     listeners = []
-    for port, drop in specs:
+    for port, drop in port_rules:
         listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         listener.bind(("127.0.0.1", port))
