@@ -2,24 +2,13 @@
 # kestrum-cli as users run it: exit codes, messages and the exact bytes it writes.
 set -u
 cli=${KESTRUM_CLI:?set KESTRUM_CLI to the kestrum-cli executable}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 cd "$work" || exit 1
 
-passed=0 failed=0
-check() {  # check NAME CONDITION...
-    local name=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-exits() {  # exits CODE COMMAND...: the command exits with CODE
-    local want=$1; shift
-    "$@" >"$work/out" 2>"$work/err"
-    local got=$?
-    [ "$got" -eq "$want" ] || { echo "  exit $got, wanted $want: $*"; cat "$work/err"; return 1; }
-}
-stderr_has() { grep -q -- "$1" "$work/err" || { echo "  stderr lacks '$1':"; cat "$work/err"; return 1; }; }
-same_bytes() { cmp -s "$1" "$2" || { echo "  bytes differ:"; od -c "$1" | head; od -c "$2" | head; return 1; }; }
+source "$here/check_lib.sh"
 
 printf 'IN;SP1;PA0,0;PD100,100;PU;' >plot.plt
 head -c 1300 /dev/urandom >binary.plt
@@ -134,5 +123,4 @@ check "help lists strings" grep -q strings "$work/out"
 check "jobstream help" exits 0 "$cli" jobstream --help
 check "jobstream help --now" grep -q -- --now "$work/out"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report_checks

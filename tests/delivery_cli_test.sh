@@ -36,24 +36,11 @@ mkdir -p "$XDG_CONFIG_HOME/kestrum" "$TMPDIR"
 ini="$XDG_CONFIG_HOME/kestrum/kestrum.ini"
 cd "$work" || exit 1
 
-passed=0 failed=0
-check() {  # check NAME CONDITION...
-    local name=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-exits() {  # exits CODE COMMAND...: the command exits with CODE
-    local want=$1; shift
-    "$@" >"$work/out" 2>"$work/err"
-    local got=$?
-    [ "$got" -eq "$want" ] || { echo "  exit $got, wanted $want: $*"; cat "$work/err"; return 1; }
-}
+source "$here/check_lib.sh"
+
 fails() {  # fails COMMAND...: the command exits non-zero
     "$@" >"$work/out" 2>"$work/err" && { echo "  exit 0, wanted failure: $*"; return 1; }
     return 0
-}
-stderr_has() { grep -qF -- "$1" "$work/err" || { echo "  stderr lacks '$1':"; cat "$work/err"; return 1; }; }
-same_bytes() {
-    cmp -s "$1" "$2" || { echo "  bytes differ: $1 $2"; cmp "$1" "$2" | head -3; return 1; }
 }
 empty_folder() { [ -z "$(ls -A "$1")" ] || { echo "  $1 holds:"; ls -la "$1"; return 1; }; }
 wait_until() {  # wait_until SECONDS COMMAND...: polls the command every 50 ms
@@ -302,5 +289,4 @@ check "scheduler stopped message" stderr_has "$(str 59464)"
 check "scheduler stopped nothing printed" received_jobs doomed 0
 check "scheduler stopped no temporary files" empty_folder "$TMPDIR"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report_checks
