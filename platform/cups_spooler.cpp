@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/error_text.h"
+#include "platform/write_gatherer.h"
 namespace kestrum {
 namespace {
 
@@ -101,15 +102,14 @@ class CupsSpoolJob final : public SpoolJob {
         : printer_(std::move(printer)),
           server_(std::move(server)),
           http_(std::move(http)),
-          jobId_(jobId),
-          block_(new char[CupsSpooler::kBlockSize]) {}
+          jobId_(jobId) {}
 
     ~CupsSpoolJob() override {
         if (state_ == State::Open) AbortPrintJob();
     }
 
     bool WriteToPrinter(const void* bytes, std::size_t length) override;
-    std::uint64_t bytesWritten() const override { return accepted_; }
+    std::uint64_t bytesWritten() const override { return gatherer_.accepted(); }
     Result<void> EndPrintJob() override;
     void AbortPrintJob() override;
     std::string lastError() const override { return lastError_; }
@@ -127,10 +127,8 @@ class CupsSpoolJob final : public SpoolJob {
     std::string server_;
     Connection http_;
     int jobId_;
-    std::unique_ptr<char[]> block_;
-    std::size_t used_ = 0;
-    std::uint64_t accepted_ = 0;  // taken by WriteToPrinter, gathered or sent
-    std::uint64_t sent_ = 0;      // handed to libcups
+    WriteGatherer gatherer_;
+    std::uint64_t sent_ = 0;  // handed to libcups
     State state_ = State::Open;
     std::string lastError_;
 };
@@ -143,30 +141,12 @@ bool CupsSpoolJob::WriteToPrinter(const void* bytes, std::size_t length) {
     // An empty cupsWriteRequestData ends the request body: everything after it would be dropped
     // while the job still ends "completed". An empty write therefore never reaches libcups.
     if (length == 0) return true;
-    const char* data = static_cast<const char*>(bytes);
-    while (length > 0) {
-        if (used_ == 0 && length >= CupsSpooler::kBlockSize) {
-            // A large write goes through as it is: copying it into blocks gains nothing.
-            if (!Send(data, length)) return false;
-            accepted_ += length;
-            return true;
-        }
-        const std::size_t take = std::min(CupsSpooler::kBlockSize - used_, length);
-        std::memcpy(block_.get() + used_, data, take);
-        used_ += take;
-        accepted_ += take;
-        data += take;
-        length -= take;
-        if (used_ == CupsSpooler::kBlockSize && !Flush()) return false;
-    }
-    return true;
+    return gatherer_.Write(static_cast<const char*>(bytes), length,
+                           [this](const char* data, std::size_t n) { return Send(data, n); });
 }
 
 bool CupsSpoolJob::Flush() {
-    if (used_ == 0) return true;
-    const std::size_t length = used_;
-    used_ = 0;
-    return Send(block_.get(), length);
+    return gatherer_.Flush([this](const char* data, std::size_t n) { return Send(data, n); });
 }
 
 bool CupsSpoolJob::Send(const char* bytes, std::size_t length) {
@@ -242,7 +222,7 @@ Result<void> CupsSpoolJob::EndPrintJob() {
 
 void CupsSpoolJob::AbortPrintJob() {
     if (state_ != State::Open) return;
-    used_ = 0;
+    gatherer_.Discard();
     const std::string cancelFailure = CancelJob(server_, printer_, jobId_);
     http_.reset();
     state_ = State::Aborted;

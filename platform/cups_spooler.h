@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/spooler.h"
+#include "platform/write_gatherer.h"
 
 namespace kestrum {
 
@@ -34,7 +35,7 @@ class CupsSpooler final : public Spooler {
     // How many bytes a job gathers before it hands them to libcups. libcups sends every write as
     // HTTP chunks of at most 2 KiB, so handing it 512-byte pieces one by one cost a quarter to a
     // third of the throughput; 64 KiB blocks are faster than the lp tool and still small.
-    static constexpr std::size_t kBlockSize = 64 * 1024;
+    static constexpr std::size_t kBlockSize = WriteGatherer::kBlockSize;
 
     // The scheduler's queues in its order, without instances and without a queue named
     // kReservedQueueName; location is the device URI, isDefault marks the default destination.

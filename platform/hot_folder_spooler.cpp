@@ -16,6 +16,7 @@
 
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
+#include "platform/write_gatherer.h"
 #include "platform/xdg_paths.h"
 
 namespace kestrum {
@@ -26,7 +27,6 @@ namespace fs = std::filesystem;
 // Enough for any folder a key can name.
 constexpr std::size_t kFolderValueSize = 4096;
 // Gathering 512-byte pieces saves a system call for each of them.
-constexpr std::size_t kBlockSize = 64 * 1024;
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -87,15 +87,14 @@ class HotFolderJob final : public SpoolJob {
         : printer_(std::move(printer)),
           folder_(std::move(folder)),
           temporary_(std::move(temporary)),
-          fd_(fd),
-          block_(new char[kBlockSize]) {}
+          fd_(fd) {}
 
     ~HotFolderJob() override {
         if (state_ == State::Open) AbortPrintJob();
     }
 
     bool WriteToPrinter(const void* bytes, std::size_t length) override;
-    std::uint64_t bytesWritten() const override { return accepted_; }
+    std::uint64_t bytesWritten() const override { return gatherer_.accepted(); }
     Result<void> EndPrintJob() override;
     void AbortPrintJob() override;
     std::string lastError() const override { return lastError_; }
@@ -104,6 +103,7 @@ class HotFolderJob final : public SpoolJob {
     enum class State { Open, Ended, Failed, Aborted };
 
     bool Flush();
+    bool Store(const char* data, std::size_t length);
     // Removes the temporary file; `what` and the cause `error` become the job's message. Callers
     // take errno into `error` before they build `what`, which may change errno.
     void FailAndRemove(int error, const std::string& what);
@@ -116,9 +116,7 @@ class HotFolderJob final : public SpoolJob {
     fs::path folder_;
     fs::path temporary_;
     int fd_;
-    std::unique_ptr<char[]> block_;
-    std::size_t used_ = 0;
-    std::uint64_t accepted_ = 0;
+    WriteGatherer gatherer_;
     std::uint64_t stored_ = 0;  // written to the temporary file
     State state_ = State::Open;
     std::string lastError_;
@@ -129,39 +127,21 @@ bool HotFolderJob::WriteToPrinter(const void* bytes, std::size_t length) {
         if (lastError_.empty()) lastError_ = "The job for " + Place() + " is no longer open.";
         return false;
     }
-    const char* data = static_cast<const char*>(bytes);
-    while (length > 0) {
-        if (used_ == 0 && length >= kBlockSize) {
-            if (!WriteAll(fd_, data, length)) {
-                const int error = errno;
-                FailAndRemove(error,
-                              "Writing to " + Place() + " failed after " + BytesText(stored_));
-                return false;
-            }
-            stored_ += length;
-            accepted_ += length;
-            return true;
-        }
-        const std::size_t take = std::min(kBlockSize - used_, length);
-        std::memcpy(block_.get() + used_, data, take);
-        used_ += take;
-        accepted_ += take;
-        data += take;
-        length -= take;
-        if (used_ == kBlockSize && !Flush()) return false;
-    }
-    return true;
+    return gatherer_.Write(static_cast<const char*>(bytes), length,
+                           [this](const char* data, std::size_t n) { return Store(data, n); });
 }
 
 bool HotFolderJob::Flush() {
-    if (used_ == 0) return true;
-    if (!WriteAll(fd_, block_.get(), used_)) {
+    return gatherer_.Flush([this](const char* data, std::size_t n) { return Store(data, n); });
+}
+
+bool HotFolderJob::Store(const char* data, std::size_t length) {
+    if (!WriteAll(fd_, data, length)) {
         const int error = errno;
         FailAndRemove(error, "Writing to " + Place() + " failed after " + BytesText(stored_));
         return false;
     }
-    stored_ += used_;
-    used_ = 0;
+    stored_ += length;
     return true;
 }
 
@@ -175,7 +155,7 @@ void HotFolderJob::Discard() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     ::unlink(temporary_.c_str());
-    used_ = 0;
+    gatherer_.Discard();
 }
 
 Result<void> HotFolderJob::EndPrintJob() {
