@@ -20,10 +20,6 @@ namespace {
 // The worker copies plot files in pieces of this size; the stream is the same either way.
 constexpr std::size_t kPieceSize = 512;
 
-void PrintError(const std::string& text) {
-    std::fprintf(stderr, "kestrum-cli: %s\n", text.c_str());
-}
-
 bool CopyPlotFile(std::ifstream& plot, PrintJob& job) {
     char piece[kPieceSize];
     while (plot) {
@@ -35,6 +31,10 @@ bool CopyPlotFile(std::ifstream& plot, PrintJob& job) {
 }
 
 }  // namespace
+
+void PrintError(const std::string& text) {
+    std::fprintf(stderr, "kestrum-cli: %s\n", text.c_str());
+}
 
 Result<void> CheckReadableFile(const std::string& path, const char* what) {
     std::error_code error;

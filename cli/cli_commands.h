@@ -17,6 +17,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadInput = 2;
 
+// Prints "kestrum-cli: <text>" on standard error.
+void PrintError(const std::string& text);
+
 int RunStrings(std::FILE* out);
 
 // Succeeds when `path` names a file that can be opened for reading; the error names it as `what`.

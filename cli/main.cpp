@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/cli_commands.h"
+#include "cli/render_command.h"
 #include "cli/send_commands.h"
 
 namespace {
@@ -121,6 +122,25 @@ void AddSendConfigCommand(CLI::App& app, SendConfigOptions& options, std::string
                       "configuration current).");
 }
 
+void AddRenderCommand(CLI::App& app, RenderOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "render",
+        "Render a DXF drawing with the drawing renderer: the HP-GL/2 that a send would produce "
+        "for it with this configuration's AutoCAD options (to OUT, or standard output), and/or "
+        "its 300 x 300 preview as a PBM image. The renderer is libacadhpgl.so beside kestrum-cli "
+        "or in the library folder, or the file that KESTRUM_RENDERER names. Exit 2 when it is "
+        "unavailable or the file is not a drawing it reads.");
+    command->add_option("DRAWING", options.drawing, "The drawing (.dxf).")->required();
+    command->add_option("--config", options.configFile,
+                        "Render with this configuration file's AutoCAD options (default: the "
+                        "current settings).");
+    command->add_option("-o,--output", options.output,
+                        "Write the HP-GL/2 to this file (written whole or not at all).");
+    command->add_option("--preview", options.previewFile,
+                        "Write the preview picture to this PBM file; without -o no HP-GL is "
+                        "written.");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,6 +159,8 @@ int main(int argc, char** argv) {
     std::string mode = "device";
     std::string kind = "general";
     AddSendConfigCommand(app, sendConfig, mode, kind);
+    RenderOptions render;
+    AddRenderCommand(app, render);
 
     try {
         app.parse(argc, argv);
@@ -154,6 +176,7 @@ int main(int argc, char** argv) {
 
     if (app.got_subcommand("strings")) return RunStrings(stdout);
     if (app.got_subcommand("printers")) return RunPrinters(stdout);
+    if (app.got_subcommand("render")) return RunRender(render);
     if (app.got_subcommand("send-config")) {
         sendConfig.ksl = mode == "ksl";
         sendConfig.queueKind = kind == "queue";

@@ -14,14 +14,13 @@
 #include "launch/job_ticket.h"
 #include "launch/launch_file.h"
 #include "platform/system_spooler.h"
+#include "render/drawing_rendering.h"
 #include "shell/language_strings.h"
 #include "shell/program_settings.h"
 #include "shell/resource_ids.h"
 
 namespace kestrum::cli {
 namespace {
-
-void PrintError(const std::string& text) { std::fprintf(stderr, "kestrum-cli: %s\n", text.c_str()); }
 
 // The run state SIGINT stops; std::atomic<int> is lock-free here, so the handler may store to it.
 std::atomic<int>* interruptible = nullptr;
@@ -148,6 +147,11 @@ int RunSend(const SendOptions& options) {
     SystemClock clock;
     DeliveryWorker worker(*spooler, std::move(state), std::move(entries).value(), delivery,
                           runState, progress, messages, clock);
+
+    // In device mode drawings go out rendered when the renderer is there, as they are otherwise.
+    const RendererBinding renderer = RendererBinding::ForProgram();
+    LibraryDrawingRenderer drawings(renderer);
+    if (renderer.available()) worker.SetDrawingRenderer(&drawings);
 
     SystemSleeper sleeper;
     AccountingWriter accounting(settings.accountFile, messages, clock, sleeper);

@@ -285,11 +285,15 @@ bool DeliveryWorker::RenderDrawings() {
             state_.values.currentConfiguration = entry.configuration;
             LoadAll(state_, messages_);
         }
-        renderer_->Render(entry.filePath, state_, output.get());
+        const Result<void> rendered = renderer_->Render(entry.filePath, state_, output.get());
         if (ownConfiguration) {
             state_.values = entry.savedSettings;
             state_.references = entry.savedReferences;
             RefreshAll(state_, messages_);
+        }
+        if (!rendered) {
+            messages_.Show(MakeMessage(0, MessageIcon::Exclamation, rendered.error().message));
+            return false;
         }
     }
     return true;

@@ -20,6 +20,7 @@
 #include "config/option_state.h"
 #include "launch/plot_file_entry.h"
 #include "platform/clock.h"
+#include "platform/result.h"
 #include "platform/spooler.h"
 #include "shell/message_sink.h"
 #include "shell/program_settings.h"
@@ -80,9 +81,10 @@ class DrawingRenderer {
 public:
     virtual ~DrawingRenderer() = default;
     virtual bool IsDrawing(const std::string& path) = 0;
-    // Renders `drawing` into the open `outputFile` with the state's current options. Its answer
-    // is not examined: whatever the renderer left in the file is sent.
-    virtual void Render(const std::string& drawing, OptionState& state, int outputFile) = 0;
+    // Renders `drawing` into the open `outputFile` with the state's current options. A failure
+    // ends the send: a plot the renderer gave up on is not sent as if it were the drawing.
+    virtual Result<void> Render(const std::string& drawing, OptionState& state,
+                                int outputFile) = 0;
 };
 
 class DeliveryWorker {

@@ -236,8 +236,9 @@ TEST_F(DeliveryWorkerTest, CancelWhilePausedWritesNothing) {
 class FakeRenderer final : public DrawingRenderer {
 public:
     bool IsDrawing(const std::string& path) override { return path.ends_with(".dxf"); }
-    void Render(const std::string&, OptionState&, int outputFile) override {
-        ASSERT_EQ(::write(outputFile, "HPGL", 4), 4);
+    Result<void> Render(const std::string&, OptionState&, int outputFile) override {
+        if (::write(outputFile, "HPGL", 4) != 4) return Fail("short write");
+        return Ok();
     }
 };
 
@@ -260,6 +261,27 @@ TEST_F(DeliveryWorkerTest, DrawingsAreSentRenderedAndTheirFilesDeleted) {
     unrendered.SetDrawingRenderer(&renderer);
     ASSERT_EQ(unrendered.Run().outcome, DeliveryOutcome::Completed);
     EXPECT_EQ(spooler.jobs[1]->bytes, "DXF");
+}
+
+class FailingRenderer final : public DrawingRenderer {
+public:
+    bool IsDrawing(const std::string&) override { return true; }
+    Result<void> Render(const std::string& drawing, OptionState&, int outputFile) override {
+        if (::write(outputFile, "IN;PU", 5) != 5) return Fail("short write");
+        return Fail("cannot render " + drawing);
+    }
+};
+
+TEST_F(DeliveryWorkerTest, AFailedRenderEndsTheSendBeforeAnyJobOpens) {
+    FailingRenderer renderer;
+    DeliveryWorker worker(spooler, OptionState(Unit::English), {Entry("d.dxf", "DXF", none)},
+                          settings, runState, observer, messages, clock);
+    worker.SetDrawingRenderer(&renderer);
+    EXPECT_EQ(worker.Run().outcome, DeliveryOutcome::Failed);
+    EXPECT_TRUE(spooler.jobs.empty());
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.starts_with("cannot render "));
+    EXPECT_FALSE(std::filesystem::exists(worker.entries()[0].renderedFile));
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace kestrum {
+
+// Owns one file descriptor and closes it when it goes.
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+    // Closes now, for callers that must know whether the close worked (a written file's last
+    // error can surface only here).
+    bool Close() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    void Reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+    int fd_ = -1;
+};
+
+}  // namespace kestrum

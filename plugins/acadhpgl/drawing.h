@@ -1,0 +1,153 @@
+#pragma once
+
+// A drawing as the renderer holds it: layers, blocks and entities in world coordinates, in the
+// drawing's own units, two-dimensional (heights are dropped; entities whose extrusion points
+// down are mirrored into the plane by the reader). Shapes are kept as the file gives them and
+// only flattened into lines when they are plotted, so memory follows the size of the file.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace acadhpgl {
+
+struct Point {
+    double x = 0;
+    double y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// Colour numbers as drawings store them.
+inline constexpr int kColourByBlock = 0;
+inline constexpr int kColourByLayer = 256;
+inline constexpr int kDefaultLayerColour = 7;
+
+inline constexpr std::uint32_t kNoBlock = UINT32_MAX;
+
+struct Line {
+    Point start;
+    Point end;
+};
+
+struct PolylineVertex {
+    Point at;
+    // Tangent of a quarter of the arc's included angle to the next vertex; 0 is a straight
+    // segment, negative turns clockwise.
+    double bulge = 0;
+};
+
+// LWPOLYLINE and POLYLINE (2D and 3D; polyface and mesh polylines are drawn as their vertices'
+// outline).
+struct Polyline {
+    std::vector<PolylineVertex> vertices;
+    bool closed = false;
+};
+
+struct Circle {
+    Point centre;
+    double radius = 0;
+};
+
+// Counter-clockwise from start to end.
+struct Arc {
+    Point centre;
+    double radius = 0;
+    double startDegrees = 0;
+    double endDegrees = 0;
+};
+
+struct Ellipse {
+    Point centre;
+    Point majorAxis;  // end of the major axis, relative to the centre
+    double ratio = 1; // minor to major
+    double startParameter = 0;
+    double endParameter = 0;  // radians; start 0 and end 2 pi is the whole ellipse
+};
+
+struct PointMark {
+    Point at;
+};
+
+struct Spline {
+    int degree = 3;
+    bool closed = false;
+    std::vector<double> knots;
+    std::vector<Point> controlPoints;
+    std::vector<double> weights;  // empty, or one per control point
+    std::vector<Point> fitPoints; // used when there are no control points
+};
+
+// SOLID and TRACE: three or four corners in the file's order (the fourth equals the third for
+// a triangle). The outline is corner 1, 2, 4, 3.
+struct Solid {
+    std::array<Point, 4> corners;
+};
+
+// TEXT, ATTRIB and MTEXT, as plain text: MTEXT formatting codes are removed and its paragraphs
+// become separate lines ('\n').
+struct Text {
+    Point at;  // lower left of the first line
+    double height = 0;
+    double rotationDegrees = 0;
+    double widthFactor = 1;
+    std::string text;
+};
+
+// INSERT and MINSERT.
+struct Insert {
+    std::uint32_t block = kNoBlock;  // index into Drawing::blocks
+    Point at;
+    double scaleX = 1;
+    double scaleY = 1;
+    double rotationDegrees = 0;
+    int columns = 1;
+    int rows = 1;
+    double columnSpacing = 0;
+    double rowSpacing = 0;
+};
+
+using Shape = std::variant<Line, Polyline, Circle, Arc, Ellipse, PointMark, Spline, Solid, Text,
+                           Insert>;
+
+struct Entity {
+    std::uint32_t layer = 0;  // index into Drawing::layers
+    std::int16_t colour = kColourByLayer;
+    Shape shape;
+};
+
+struct Layer {
+    std::string name;
+    std::int16_t colour = kDefaultLayerColour;  // 1 to 255
+    bool frozen = false;
+    bool off = false;  // stored as a negative colour in the file
+};
+
+struct Block {
+    std::string name;
+    Point base;
+    std::vector<Entity> entities;
+    // Set for an external reference: the referenced drawing's path as the file gives it. A
+    // block that INSERTs name but that the drawing never defines gets defined = false.
+    std::string externalPath;
+    bool defined = true;
+};
+
+struct Box {
+    Point min;
+    Point max;
+};
+
+// Units of $INSUNITS that the renderer converts: 0 unitless, 1 inches, 2 feet, 4 millimetres,
+// 5 centimetres, 6 metres.
+struct Drawing {
+    std::vector<Layer> layers;  // layers[0] is layer "0", always present
+    std::vector<Block> blocks;
+    std::vector<Entity> entities;  // model space
+    std::optional<Box> limits;     // $LIMMIN / $LIMMAX when both are present and not empty
+    int insertionUnits = 0;        // $INSUNITS
+};
+
+}  // namespace acadhpgl

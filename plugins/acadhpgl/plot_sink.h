@@ -1,0 +1,29 @@
+#pragma once
+
+// Where a plotted drawing goes: the walker hands every visible entity, already flattened into
+// straight lines and placed in the sink's own coordinates (plotter units or preview pixels), to
+// a PlotSink. The HP-GL writer and the preview bitmap are the two sinks.
+
+#include <span>
+#include <string_view>
+
+#include "plugins/acadhpgl/drawing.h"
+
+namespace acadhpgl {
+
+class PlotSink {
+  public:
+    virtual ~PlotSink() = default;
+    // The drawing colour (1 to 256) of what follows.
+    virtual void SetColour(int colour) = 0;
+    // A connected run of at least two points.
+    virtual void Polyline(std::span<const Point> points) = 0;
+    // A point entity.
+    virtual void Dot(Point at) = 0;
+    // A line of text: `at` is its lower-left corner, `height` its character height and
+    // `directionDegrees` its baseline's angle, all in sink coordinates.
+    virtual void Label(Point at, double height, double directionDegrees, double widthFactor,
+                       std::string_view text) = 0;
+};
+
+}  // namespace acadhpgl
