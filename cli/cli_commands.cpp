@@ -85,7 +85,7 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
     const PrinterType printerType = options.printerType.value_or(settings.printerType);
 
     // The entry's configuration is made current exactly as the delivery worker does it.
-    OptionState state(settings.unit);
+    OptionState state(settings.unit, printerType);
     if (options.config == ConfigChoice::File) {
         state.values.currentConfiguration = options.configFile;
         LoadAll(state, messages);

@@ -122,7 +122,7 @@ int RunSend(const SendOptions& options) {
 
     StderrMessageSink messages;
     const ProgramSettings settings = LoadUserProgramSettings(SettingsWriteBack::No, messages);
-    OptionState state(settings.unit);
+    OptionState state(settings.unit, options.printerType.value_or(settings.printerType));
     if (CheckReadableFile(settings.defaultConfiguration.string(), "configuration file")) {
         state.values.currentConfiguration = settings.defaultConfiguration.string();
         LoadAll(state, messages);
@@ -193,7 +193,7 @@ int RunSendConfig(const SendConfigOptions& options) {
     StderrMessageSink messages;
     ProgramSettings settings = LoadUserProgramSettings(SettingsWriteBack::No, messages);
     settings.outputMode = options.ksl ? OutputMode::Ksl : OutputMode::Device;
-    OptionState state(settings.unit);
+    OptionState state(settings.unit, settings.printerType);
     state.values.currentConfiguration = std::filesystem::absolute(options.configFile).string();
     LoadAll(state, messages);
     state.values.kind = options.queueKind ? ConfigurationKind::Queue : ConfigurationKind::General;

@@ -146,6 +146,9 @@ FinishAction LaunchStatus::FinishLaunch(std::optional<std::string> message) cons
     if (!destroyed_.load()) {
         finish.action = persistent_ ? WindowAction::RestartWorker : WindowAction::CloseModal;
     }
+    // Only the sends command clients start set the busy mark, and they all run in the persistent
+    // window; the end of a modal send leaves the mark to the send it belongs to.
+    finish.clearBusyMark = persistent_;
     // The persistent window reports its failures too: dropping them would let a send to a
     // printer that cannot be opened end with no word to anyone.
     if (message) {

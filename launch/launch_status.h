@@ -45,6 +45,12 @@ struct FinishAction {
     // Shown with the caption "Notification" and an exclamation icon, owned by the window when it
     // still exists. It must not hold up the restart of a persistent window.
     std::optional<Message> message;
+    // The persistent window's send is over although no end-of-job notification will come (it
+    // was cancelled, failed, or had nothing to send), so the command interface's busy mark must
+    // be cleared here, with no "Job Complete": left set, it would refuse every later client for
+    // good. Clear it after the restart has called PrepareForWorker, so a client's next send
+    // reaches the new worker instead of the stopped one.
+    bool clearBusyMark = false;
 };
 
 // What the front end does when the user closes the window (Enter, Escape, the close box).
@@ -171,7 +177,9 @@ class LaunchStatus {
     // --- End of a send ---
 
     // The worker is done with this window: with `message` a failure to report, without one a
-    // normal end or a cancel.
+    // normal end or a cancel. A persistent window's worker calls it only when a send did not go
+    // through (after one that did, it returns to waiting and the end-of-job notification
+    // follows).
     FinishAction FinishLaunch(std::optional<std::string> message = std::nullopt) const;
 
   private:

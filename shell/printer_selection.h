@@ -47,8 +47,9 @@ class PrinterSelection {
         bool checked = false;
     };
 
-    // Told of every printer-type choice, in the order registered: the text stamp, job options,
-    // HP-GL, CalComp and raster settings pages, then the main window's view buttons.
+    // Told of every printer-type choice, in the order registered: first the option pages (the
+    // option state registers one listener that tells its five pages in their fixed order, see
+    // FollowPrinterType in config/option_state.h), then the main window's view buttons.
     using PrinterTypeListener = std::function<void(PrinterType)>;
 
     void AddPrinterTypeListener(PrinterTypeListener listener);

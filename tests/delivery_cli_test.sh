@@ -148,6 +148,49 @@ stream() {  # stream FILE: one copy's JobStream of FILE with two.cfg
 stream a.plt >a.stream && stream b.plt >b.stream
 check "header present" grep -q "COPY3" a.stream
 
+# write_launch_file OUT [PATH CONFIGURATION RENDERED]...: a launch file written byte by byte as
+# the format lays it out, independently of Kestrum's writer. Each entry's saved record is a
+# plain one whose current configuration is decoy.cfg, and it names one reference folder: a send
+# must use neither.
+write_launch_file() {
+    "$python" - "$@" <<'EOF'
+import os, struct, sys
+
+def text(value):
+    data = os.fsencode(value) if isinstance(value, str) else value
+    n = len(data)
+    if n < 255:
+        return bytes([n]) + data
+    if n < 0xFFFE:
+        return b"\xff" + struct.pack("<H", n) + data
+    return b"\xff\xff\xff" + struct.pack("<I", n) + data
+
+empty = text(b"")
+pens = (empty * 2 + bytes(10) + empty * 3) * 15
+
+def record(current):
+    r = struct.pack("<H", 5646)
+    r += bytes(3) + empty * 2 + bytes(3) + empty * 2 + bytes(81)   # text stamp
+    r += bytes(2) + empty + bytes(20 + 16 + 11 + 10 + 25)          # job options
+    r += text(current) + struct.pack("<i", 0) + bytes([1])         # configuration, flag, kind
+    r += bytes(4 * 11 + 16) + pens                                 # HP-GL
+    r += empty * 4 + bytes(11) + empty * 3 + bytes(22) + pens      # CalComp
+    r += empty * 10                                                # raster
+    r += bytes(1) + empty * 12                                     # AutoCAD options
+    r += empty * 3 * 256                                           # colour table
+    return r + struct.pack("<ii", 0, 0) + bytes(31)
+
+out, fields = sys.argv[1], sys.argv[2:]
+entries = [fields[i:i + 3] for i in range(0, len(fields), 3)]
+with open(out, "wb") as f:
+    f.write(text("this is good") + struct.pack("<I", len(entries)))
+    for path, configuration, rendered in entries:
+        f.write(text(path) + struct.pack("<i", 0) + text(rendered) + text(configuration))
+        f.write(record(os.path.abspath("decoy.cfg")))
+        f.write(struct.pack("<H", 1) + text("/decoy/references"))
+EOF
+}
+
 start_scheduler main
 export CUPS_SERVER=$main_server
 add_queue plotter "$main_port"
@@ -163,7 +206,16 @@ check "hot folder send" exits 0 "$cli" send --printer HotPlotter --printer-type 
 cat a.stream a.stream b.stream b.stream >want
 check "hot folder one job" bash -c "[ \$(ls -A '$work/hot' | wc -l) -eq 1 ]"
 check "hot folder bytes" same_bytes "$work/hot/$(ls -A "$work/hot" | head -1)" want
-rm -f "$ini"
+
+# A queue script carries its configuration whole for every printer type, a stamp included,
+# although only Velmar prints stamps.
+rm -f hot/*
+printf '[HotFolders]\nHotPlotter=%s\n[Printer]\nPrinterType=Generic\n' "$work/hot" >"$ini"
+printf '[%s]\n=1\n%s=STAMPED BY KESTRUM\n' "$(str 59333)" "$(str 59334)" >stamped.cfg
+check "generic ksl send-config" exits 0 "$cli" send-config --config stamped.cfg \
+    --printer HotPlotter --mode ksl
+check "generic ksl script keeps the stamp" bash -c "grep -q 'STAMPED BY KESTRUM' '$work'/hot/*"
+rm -f "$ini" hot/*
 
 # --- Per set: each entry's EntryCopies in a row, the whole list once per set.
 mark=$(last_job plotter)
@@ -190,6 +242,34 @@ check "collated one job" received_jobs main 1
 { printf '\033.JOBSTART COL REV COPIES=2:'; cat a.stream a.stream b.stream b.stream;
   printf '\033.JOBEND:'; } >want
 check "collated bytes" same_bytes "$(newest_job main)" want
+
+# A launch file whose entries carry their own configurations: A with x.cfg, A with the current
+# settings (default.cfg), B with z.cfg. Per set the whole list in order, each copy framed by its
+# own entry's header and trailer. B also names a rendered file left from an earlier send: the
+# send must empty it, send B's own file and leave that file alone.
+printf '[%s]\n%s=0\n%s=4\n' "$(str 59142)" "$(str 59145)" "$(str 59144)" >x.cfg
+printf '[%s]\n%s=%s\n' "$(str 59142)" "$(str 59146)" "$(str 926)" >default.cfg
+printf '[%s]\n%s=2\n[%s]\n%s=7585\n' "$(str 59142)" "$(str 59144)" "$(str 59385)" \
+    "$(str 59386)" >z.cfg
+printf '[%s]\n%s=9\n' "$(str 59142)" "$(str 59144)" >decoy.cfg
+printf 'NOT B' >stale.plt
+"$cli" jobstream --printer-type velmar --config x.cfg a.plt >ax.stream
+"$cli" jobstream --printer-type velmar --current-settings a.plt >ac.stream
+"$cli" jobstream --printer-type velmar --config z.cfg b.plt >bz.stream
+check "current settings come from default.cfg" grep -q "MEDIA VELLUM" ac.stream
+check "each A has its own header" bash -c "! cmp -s ax.stream ac.stream"
+write_launch_file list.lch "$work/a.plt" "$work/x.cfg" "" \
+    "$work/a.plt" "$(str 59461)" "" "$work/b.plt" "$work/z.cfg" "$work/stale.plt"
+clear_plotter main
+mark=$(last_job plotter)
+check "launch file send" exits 0 "$cli" send --printer plotter --printer-type velmar \
+    --pause-ms 0 --copies 3 --launch-file list.lch
+check "launch file one job" received_jobs main 1
+for _ in 1 2 3; do cat ax.stream ac.stream bz.stream; done >want
+check "launch file bytes A A B, A A B, A A B" same_bytes "$(newest_job main)" want
+check "launch file job completed" jobs_in plotter "$mark" completed
+check "launch file stale rendered file kept" bash -c "[ \"\$(cat stale.plt)\" = 'NOT B' ]"
+rm -f default.cfg
 
 # No configuration: exactly the file's bytes; two printers get one job each.
 clear_plotter main

@@ -101,6 +101,7 @@ struct FinishRow {
     bool destroyed;
     bool withMessage;
     WindowAction action;
+    bool clearsBusyMark;
 };
 
 class FinishLaunchTest : public testing::TestWithParam<FinishRow> {};
@@ -115,6 +116,7 @@ TEST_P(FinishLaunchTest, TellsTheFrontEndWhatToDo) {
     const FinishAction finish = status.FinishLaunch(message);
 
     EXPECT_EQ(finish.action, row.action);
+    EXPECT_EQ(finish.clearBusyMark, row.clearsBusyMark);
     ASSERT_EQ(finish.message.has_value(), row.withMessage);
     if (finish.message) {
         EXPECT_EQ(finish.message->text, "The printer cannot be opened.");
@@ -126,11 +128,97 @@ TEST_P(FinishLaunchTest, TellsTheFrontEndWhatToDo) {
 INSTANTIATE_TEST_SUITE_P(
     LaunchStatus, FinishLaunchTest,
     testing::Values(
-        FinishRow{"modalShowsThenCloses", false, false, true, WindowAction::CloseModal},
-        FinishRow{"persistentRestarts", true, false, false, WindowAction::RestartWorker},
+        // The busy mark belongs to command clients' sends, which never run in a modal window.
+        FinishRow{"modalShowsThenCloses", false, false, true, WindowAction::CloseModal, false},
+        FinishRow{"persistentRestarts", true, false, false, WindowAction::RestartWorker, true},
         // Reported rather than dropped: a command client's failed send must reach someone.
-        FinishRow{"persistentReportsFailure", true, false, true, WindowAction::RestartWorker},
-        FinishRow{"destroyedModalKeepsMessage", false, true, true, WindowAction::None}),
+        FinishRow{"persistentReportsFailure", true, false, true, WindowAction::RestartWorker, true},
+        FinishRow{"destroyedModalKeepsMessage", false, true, true, WindowAction::None, false},
+        FinishRow{"destroyedPersistentFreesClients", true, true, false, WindowAction::None, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The launcher's part in a command client's send, as the front end plays it: the busy mark that
+// refuses a second send, the end-of-job notification, and the handling of FinishLaunch.
+class ClientLauncher {
+  public:
+    explicit ClientLauncher(LaunchStatus& window) : window_(window) {}
+
+    bool LaunchSend() {
+        if (busy) return false;
+        window_.ToggleStartPause();
+        busy = true;
+        return true;
+    }
+    void EndOfJob(bool eojNotification) {
+        if (auto notice = EndOfJobNotice(eojNotification)) shown.push_back(notice->text);
+        busy = false;
+    }
+    void Finish(const FinishAction& finish) {
+        if (finish.message) shown.push_back(finish.message->text);
+        if (finish.action == WindowAction::RestartWorker) window_.PrepareForWorker();
+        if (finish.clearBusyMark) busy = false;
+    }
+
+    bool busy = false;
+    std::vector<std::string> shown;
+
+  private:
+    LaunchStatus& window_;
+};
+
+enum class SendEnd { Completed, Cancelled, Failed, NothingToSend };
+
+struct ClientSendRow {
+    const char* name;
+    SendEnd end;
+    std::vector<std::string> shown;
+};
+
+class ClientSendTest : public testing::TestWithParam<ClientSendRow> {};
+
+TEST_P(ClientSendTest, EveryEndLetsTheNextClientSendReachAWorker) {
+    const ClientSendRow& row = GetParam();
+    LaunchStatus window(true, false);
+    ClientLauncher launcher(window);
+    window.PrepareForWorker();
+
+    ASSERT_TRUE(launcher.LaunchSend());
+    ASSERT_EQ(window.WaitWhilePaused(), kRunning);
+    EXPECT_FALSE(launcher.LaunchSend()) << "a second send while the first runs";
+
+    switch (row.end) {
+        case SendEnd::Completed:
+            ASSERT_EQ(window.ReturnToWaiting(), kPaused);
+            launcher.EndOfJob(true);
+            break;
+        case SendEnd::Cancelled:
+            window.Cancel();
+            ASSERT_EQ(window.WaitWhilePaused(), kStopped);
+            launcher.Finish(window.FinishLaunch());
+            break;
+        case SendEnd::Failed:
+            launcher.Finish(window.FinishLaunch("The printer cannot be opened."));
+            break;
+        case SendEnd::NothingToSend:
+            launcher.Finish(window.FinishLaunch());
+            break;
+    }
+
+    // Only a send that went through is announced as complete.
+    EXPECT_EQ(launcher.shown, row.shown);
+    EXPECT_FALSE(launcher.busy);
+    ASSERT_TRUE(launcher.LaunchSend());
+    EXPECT_EQ(window.WaitWhilePaused(), kRunning);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LaunchStatus, ClientSendTest,
+    testing::Values(
+        ClientSendRow{"completedShowsJobComplete", SendEnd::Completed, {"Job Complete"}},
+        ClientSendRow{"cancelledEndsSilently", SendEnd::Cancelled, {}},
+        ClientSendRow{
+            "failedShowsOnlyTheFailure", SendEnd::Failed, {"The printer cannot be opened."}},
+        ClientSendRow{"emptyListEndsSilently", SendEnd::NothingToSend, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LaunchStatusTest, CopiesChoiceIsOneToOneHundred) {
