@@ -145,7 +145,7 @@ int RunRender(const RenderOptions& options) {
 
     StderrMessageSink messages;
     const ProgramSettings settings = LoadUserProgramSettings(SettingsWriteBack::No, messages);
-    OptionState state(settings.unit);
+    OptionState state(settings.unit, settings.printerType);
     if (!options.configFile.empty()) {
         state.values.currentConfiguration = std::filesystem::absolute(options.configFile).string();
         LoadAll(state, messages);

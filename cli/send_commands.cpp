@@ -35,6 +35,9 @@ class StderrProgress final : public DeliveryObserver {
 public:
     StderrProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
 
+    void DrawingRendering(const std::string& path) override {
+        std::fprintf(stderr, "kestrum-cli: rendering the drawing %s\n", path.c_str());
+    }
     void PrinterStarted(const std::string& printer) override {
         std::fprintf(stderr, "kestrum-cli: sending to %s\n", printer.c_str());
     }

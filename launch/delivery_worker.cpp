@@ -285,6 +285,7 @@ bool DeliveryWorker::RenderDrawings() {
             state_.values.currentConfiguration = entry.configuration;
             LoadAll(state_, messages_);
         }
+        observer_.DrawingRendering(entry.filePath);
         const Result<void> rendered = renderer_->Render(entry.filePath, state_, output.get());
         if (ownConfiguration) {
             state_.values = entry.savedSettings;

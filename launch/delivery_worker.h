@@ -49,6 +49,8 @@ struct DeliverySettings {
 class DeliveryObserver {
 public:
     virtual ~DeliveryObserver() = default;
+    // Before the send: a drawing is being rendered (which can take a while for a large one).
+    virtual void DrawingRendering(const std::string& /*path*/) {}
     virtual void PrinterStarted(const std::string& /*printer*/) {}
     virtual void ListProgress(std::size_t /*position*/, std::size_t /*count*/) {}
     virtual void FileStarted(const std::string& /*path*/, std::uint64_t /*size*/) {}

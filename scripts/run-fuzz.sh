@@ -8,6 +8,14 @@ CC=clang CXX=clang++ "$root/scripts/build.sh" "$root/build-fuzz" -DCMAKE_BUILD_T
 for target in "$root"/build-fuzz/fuzz/*_fuzz; do
     corpus="$root/build-fuzz/corpus/$(basename "$target")"
     mkdir -p "$corpus"
+    # The drawing fuzzers start from the sample drawings; the render fuzzer's first four bytes
+    # are its record settings.
+    for drawing in "$root"/samples/*.dxf; do
+        case $(basename "$target") in
+            drawing_fuzz) cp "$drawing" "$corpus/" ;;
+            render_fuzz) { printf '\x05\x00\x11\x0b'; cat "$drawing"; } >"$corpus/$(basename "$drawing")" ;;
+        esac
+    done
     echo "== $(basename "$target") for ${seconds}s"
     "$target" -max_total_time="$seconds" -max_len=200000 "$corpus"
 done

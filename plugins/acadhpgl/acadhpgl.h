@@ -32,6 +32,42 @@
  * from the paper's lower-left corner, x to the right and y upward; the offsets are in inches.
  * In a preview (output kind 1) the area is in pixels, counted from 1 at the bitmap's top-left
  * corner, y downward; the drawing's own y axis still points up on the picture.
+ *
+ * The sections below say how Kestrum's own renderer reads the record; another renderer may
+ * choose differently within the layout and the results that this header fixes.
+ *
+ * Placing. The region plotted is the drawing's limits (fit sub-mode 0, when the drawing has
+ * usable limits) or else its extents: everything drawn, text by its estimated size. The plot
+ * choice byte 0 to 3 turns the drawing 90 degrees counter-clockwise that many times before it
+ * is placed; other values do not turn it.
+ *   - Paper mode 2: the area is where the plot goes; an empty or inverted area means the whole
+ *     paper. Fit (scale mode 0) scales the region uniformly to fill the area in its tighter
+ *     direction, centred; ratio (scale mode 1) draws plottedUnits inches for every drawingUnits
+ *     drawing units, the region's lower-left corner on the area's. Nothing is drawn outside the
+ *     area (the HP-GL sets an input window), even when the offsets move the plot.
+ *   - Paper modes 0 and 1 (and mode 2 without a paper size): the area is not used and the
+ *     region's lower-left corner is the origin. Fit draws the drawing at its own size: one
+ *     drawing unit per $INSUNITS length (inches, feet, millimetres, centimetres, metres; any
+ *     other unit, or none, counts as millimetres); ratio scales as above.
+ *   - A ratio that is not a positive finite number falls back to fit.
+ *   - The offsets are added last. A preview ignores them and always fits the region into the
+ *     area's pixels (cut down to the bitmap; empty or inverted means the whole bitmap).
+ *
+ * HP-GL/2 output. "IN;", the input window "IW x0,y0,x1,y1;" when there is an area, "PA;", the
+ * drawing, then "PU;SP0;". Coordinates are integer plotter units (1016 per inch) from the
+ * paper's lower-left corner. Drawing colour n uses row n - 1 of the colour table: "SPpen;"
+ * (pen 0 or less is pen 1) when the pen changes, "PWwidth,pen;" in millimetres for a width
+ * above 0, after each pen change and whenever the width changes (never with output choice 1,
+ * for plotters with fixed pens), "LT;" for style 0 and "LTn;" for styles 1 to 8 when the style
+ * changes (other styles are solid). Curves come out as chords at most about half a plotter unit
+ * off. Text is "SIw,h;" (centimetres), "DIrun,rise;" and "LB...<ETX>" per line, plain ASCII:
+ * control characters are dropped and every other character shows as '?'.
+ *
+ * External references. A block that names another drawing file, or that is inserted without
+ * being defined, is looked for as a file: the path as given (relative to the drawing's folder),
+ * then by its file name, also with a .dxf extension and in any letter case, in the drawing's
+ * folder and in each folder of the reference list. A reference that cannot be found or read is
+ * left out of the plot, and the render still succeeds.
  */
 #ifndef KESTRUM_ACADHPGL_H
 #define KESTRUM_ACADHPGL_H
@@ -75,46 +111,51 @@ typedef struct AcadColourRow {
 } AcadColourRow;
 
 typedef struct AcadRenderRecord {
-    int32_t deviceContext;      /*    0: bitmap file descriptor (output kind 1) */
-    int32_t areaX0;             /*    4 */
-    int32_t areaY0;             /*    8 */
-    int32_t areaX1;             /*   12 */
-    int32_t areaY1;             /*   16 */
-    int32_t paperX;             /*   20: hundredths of an inch, paper mode 2 */
-    int32_t paperY;             /*   24 */
-    uint8_t unused28[4];        /*   28 */
-    uint8_t plotChoice;         /*   32 */
-    uint8_t unused33;           /*   33 */
-    int16_t fitSubMode;         /*   34 */
-    int16_t scaleMode;          /*   36 */
-    int16_t paperMode;          /*   38 */
-    double plottedUnits;        /*   40: inches on paper ... */
-    double drawingUnits;        /*   48: ... for this many drawing units (ratio mode) */
-    double offsetX;             /*   56: inches, added after placing */
-    double offsetY;             /*   64 */
+    int32_t deviceContext; /*    0: bitmap file descriptor (output kind 1) */
+    int32_t areaX0;        /*    4 */
+    int32_t areaY0;        /*    8 */
+    int32_t areaX1;        /*   12 */
+    int32_t areaY1;        /*   16 */
+    int32_t paperX;        /*   20: hundredths of an inch, paper mode 2 */
+    int32_t paperY;        /*   24 */
+    uint8_t unused28[4];   /*   28 */
+    uint8_t plotChoice;    /*   32 */
+    uint8_t unused33;      /*   33 */
+    int16_t fitSubMode;    /*   34 */
+    int16_t scaleMode;     /*   36 */
+    int16_t paperMode;     /*   38 */
+    double plottedUnits;   /*   40: inches on paper ... */
+    double drawingUnits;   /*   48: ... for this many drawing units (ratio mode) */
+    double offsetX;        /*   56: inches, added after placing */
+    double offsetY;        /*   64 */
     AcadColourRow colours[ACADHPGL_COLOURS]; /* 72 */
-    int32_t outputChoice;       /* 1608: 0 or 1 */
-    int32_t previewFlag;        /* 1612: 0 file output, 1 preview */
-    char reserved[ACADHPGL_TEXT_SIZE];    /* 1616: zero-terminated, empty */
-    int16_t outputKind;                   /* 1876 */
-    char drawingPath[ACADHPGL_TEXT_SIZE]; /* 1878: zero-terminated */
-    uint8_t unused2138[2];                /* 2138 */
-    int32_t outputFile;                   /* 2140: descriptor (output kind 2) */
-    uint8_t unused2144[260];              /* 2144 */
-    int32_t referenceList;                /* 2404: descriptor, 0 for none */
+    int32_t outputChoice;                    /* 1608: 0 or 1 */
+    int32_t previewFlag;                     /* 1612: 0 file output, 1 preview */
+    char reserved[ACADHPGL_TEXT_SIZE];       /* 1616: zero-terminated, empty */
+    int16_t outputKind;                      /* 1876 */
+    char drawingPath[ACADHPGL_TEXT_SIZE];    /* 1878: zero-terminated */
+    uint8_t unused2138[2];                   /* 2138 */
+    int32_t outputFile;                      /* 2140: descriptor (output kind 2) */
+    uint8_t unused2144[260];                 /* 2144 */
+    int32_t referenceList;                   /* 2404: descriptor, 0 for none */
 } AcadRenderRecord;
 
 /*
- * Nonzero when the renderer can render the drawing at record->drawingPath (1 for a drawing it
- * reads fully), 0 for anything else, including files it cannot open. Reads at most the start
- * of the file.
+ * 1 when the file at record->drawingPath is a drawing the renderer reads (an ASCII or binary
+ * DXF file, judged by its first bytes), 0 for anything else: other files, files it cannot open,
+ * anything but a regular file, and a path without its terminating zero within the field.
  */
 int IsaACAD(AcadRenderRecord* record);
 
 /*
  * Renders the drawing as the record says. Returns 0 when the drawing was rendered, nonzero
- * when it could not be (the file is not a drawing it reads, the output could not be written);
- * Kestrum does not act on the answer and sends whatever the output file holds.
+ * when it could not be: the path or the output kind is not usable, the file is not a drawing
+ * it reads, the bitmap descriptor is smaller than ACADHPGL_BITMAP_BYTES or cannot be read or
+ * written, the HP-GL could not be written, or the drawing expands beyond what one render may
+ * draw (blocks inserting each other many times over). In the last case the output may hold
+ * what was drawn up to then, ended properly; in the others nothing is written, except that a
+ * failed write leaves whatever was written before it. Kestrum takes a nonzero answer as a
+ * failed render: it does not send that plot and shows no preview.
  */
 int RenderACAD(AcadRenderRecord* record);
 

@@ -61,8 +61,8 @@ struct Arc {
 
 struct Ellipse {
     Point centre;
-    Point majorAxis;  // end of the major axis, relative to the centre
-    double ratio = 1; // minor to major
+    Point majorAxis;   // end of the major axis, relative to the centre
+    double ratio = 1;  // minor to major
     double startParameter = 0;
     double endParameter = 0;  // radians; start 0 and end 2 pi is the whole ellipse
 };
@@ -76,8 +76,8 @@ struct Spline {
     bool closed = false;
     std::vector<double> knots;
     std::vector<Point> controlPoints;
-    std::vector<double> weights;  // empty, or one per control point
-    std::vector<Point> fitPoints; // used when there are no control points
+    std::vector<double> weights;   // empty, or one per control point
+    std::vector<Point> fitPoints;  // used when there are no control points
 };
 
 // SOLID and TRACE: three or four corners in the file's order (the fourth equals the third for
@@ -85,6 +85,13 @@ struct Spline {
 struct Solid {
     std::array<Point, 4> corners;
 };
+
+// How wide a character is, in character heights: a plotter's stroke font runs close to this,
+// and nothing more exact is known without the drawing's fonts. The reader, the walker and the
+// HP-GL writer must agree on it, or text would be placed for one width and drawn at another.
+inline constexpr double kCharacterWidth = 0.6;
+// Baseline to baseline of the lines of a paragraph text, in character heights.
+inline constexpr double kTextLineSpacing = 1.5;
 
 // TEXT, ATTRIB and MTEXT, as plain text: MTEXT formatting codes are removed and its paragraphs
 // become separate lines ('\n').
@@ -109,8 +116,8 @@ struct Insert {
     double rowSpacing = 0;
 };
 
-using Shape = std::variant<Line, Polyline, Circle, Arc, Ellipse, PointMark, Spline, Solid, Text,
-                           Insert>;
+using Shape =
+    std::variant<Line, Polyline, Circle, Arc, Ellipse, PointMark, Spline, Solid, Text, Insert>;
 
 struct Entity {
     std::uint32_t layer = 0;  // index into Drawing::layers

@@ -5,6 +5,7 @@
 // never a crash, an endless loop or an allocation beyond what the file's own size explains.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,18 @@ DrawingFormat SniffDrawing(std::string_view head);
 // cut off before the end of the entities section. Entities of kinds the renderer does not draw
 // are skipped. INSERTs of blocks that the drawing does not define refer to a Block with
 // defined = false, so that they can be resolved from other files.
+//
+// What it fills in can be trusted: every number is finite, every layer and block index points
+// into its list, every polyline has a vertex, and a spline with control points has a degree
+// below their count, knots that fit them and positive weights or none. After a failure the
+// drawing holds nothing but layer "0".
 bool ReadDxf(std::string_view bytes, Drawing& drawing, std::string& error);
 
-// The same for a file; `error` names the file.
+// The largest file ReadDxfFile reads; larger ones are refused before anything is read.
+inline constexpr std::uint64_t kMaxDrawingBytes = std::uint64_t{1} << 30;
+
+// The same for a file, which is read once into memory (never mapped: a file shortened while it
+// is read must not kill the process); `error` names the file.
 bool ReadDxfFile(const std::string& path, Drawing& drawing, std::string& error);
 
 }  // namespace acadhpgl

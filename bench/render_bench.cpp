@@ -1,0 +1,123 @@
+// The cost of rendering a large drawing: 200,000 LINE entities in an ASCII DXF file, read,
+// measured for their extents, placed and written as HP-GL into /dev/null. The whole path runs
+// through RenderACAD as Kestrum calls it; a second case leaves out the reading to show what
+// the walk and the writer cost on their own.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "plugins/acadhpgl/acadhpgl.h"
+#include "plugins/acadhpgl/drawing_walker.h"
+#include "plugins/acadhpgl/dxf_reader.h"
+#include "plugins/acadhpgl/hpgl_writer.h"
+#include "plugins/acadhpgl/placement.h"
+
+namespace acadhpgl {
+namespace {
+
+constexpr int kLines = 200'000;
+
+// A grid of short lines on a few layers and colours, so that the writer changes pens now and
+// then as it would for a real drawing.
+std::string LinesDrawing() {
+    std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < kLines; ++i) {
+        const double x = (i % 500) * 2.0, y = (i / 500) * 2.0;
+        dxf += "0\nLINE\n8\nL" + std::to_string(i % 4) + "\n62\n" + std::to_string(1 + i % 7) +
+               "\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) + "\n11\n" +
+               std::to_string(x + 1.5) + "\n21\n" + std::to_string(y + 1.25) + "\n";
+    }
+    return dxf + "0\nENDSEC\n0\nEOF\n";
+}
+
+// The drawing's file, written once for the whole run and removed at exit.
+class DrawingFile {
+  public:
+    DrawingFile() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrum-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
+        path_ = folder_ / "lines.dxf";
+        std::ofstream(path_, std::ios::binary) << LinesDrawing();
+    }
+    ~DrawingFile() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path folder_;
+    std::filesystem::path path_;
+};
+
+const DrawingFile& LinesFile() {
+    static const DrawingFile file;
+    return file;
+}
+
+AcadRenderRecord PaperRecord() {
+    AcadRenderRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.outputKind = ACADHPGL_WRITE_HPGL;
+    record.paperMode = ACADHPGL_PAPER_CUSTOM;
+    record.paperX = 3600;
+    record.paperY = 2400;
+    record.fitSubMode = ACADHPGL_REGION_EXTENTS;
+    for (int i = 0; i < ACADHPGL_COLOURS; ++i)
+        record.colours[i] = {250, 0, static_cast<int16_t>(1 + i % 8)};
+    return record;
+}
+
+void BM_RenderLinesToHpgl(benchmark::State& state) {
+    AcadRenderRecord record = PaperRecord();
+    const std::string path = LinesFile().path().string();
+    std::memcpy(record.drawingPath, path.c_str(), path.size() + 1);
+    const int out = ::open("/dev/null", O_WRONLY);
+    record.outputFile = out;
+    for (auto _ : state) {
+        if (RenderACAD(&record) != 0) state.SkipWithError("the render failed");
+    }
+    ::close(out);
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_RenderLinesToHpgl)->Unit(benchmark::kMillisecond);
+
+void BM_WalkLinesToHpgl(benchmark::State& state) {
+    Drawing drawing;
+    std::string error;
+    if (!ReadDxfFile(LinesFile().path().string(), drawing, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const AcadRenderRecord record = PaperRecord();
+    const int out = ::open("/dev/null", O_WRONLY);
+    for (auto _ : state) {
+        std::optional<Box> extents;
+        MeasureExtents(drawing, nullptr, extents, error);
+        const auto placement = ComputePlacement(record, extents.value_or(Box{}), 0, error);
+        if (!placement) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        WalkOptions options;
+        options.toSink = placement->toSink;
+        HpglWriter writer(out, record.colours, true);
+        writer.Begin(placement->area);
+        WalkDrawing(drawing, options, writer, error);
+        if (!writer.Finish(error)) state.SkipWithError(error.c_str());
+    }
+    ::close(out);
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_WalkLinesToHpgl)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace acadhpgl
