@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,6 +40,13 @@ class ReplacementFile {
                         "\": " + ErrorText(errno) + ".");
         }
         temporary_ = name;
+        // mkstemp makes the file private; the result should be as readable as any new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(file_.get(), 0666 & ~mask) != 0) {
+            return Fail("cannot set the permissions of \"" + destination_ +
+                        "\": " + ErrorText(errno) + ".");
+        }
         return file_.get();
     }
 

@@ -22,6 +22,7 @@ check "render selects pens" grep -q 'SP' "$work/out"
 cp out stdout.hpgl
 check "render to a file" exits 0 "$cli" render drawing.dxf -o plot.hpgl
 check "file equals standard output" same_bytes plot.hpgl stdout.hpgl
+check "file as readable as any new file" bash -c "umask 022; '$cli' render drawing.dxf -o mode.hpgl && [ \$(stat -c %a mode.hpgl) = 644 ]"
 
 check "preview" exits 0 "$cli" render drawing.dxf --preview preview.pbm
 check "preview is a 300 x 300 PBM" bash -c "head -c 11 preview.pbm | cmp -s - <(printf 'P4\n300 300\n')"
@@ -36,6 +37,16 @@ check "renderer unavailable" exits 2 env KESTRUM_RENDERER=/nonexistent/libacadhp
 check "renderer unavailable says so" stderr_has "renderer is not available"
 check "unwritable output" exits 1 "$cli" render drawing.dxf -o /nonexistent/plot.hpgl
 check "truncated drawing fails" bash -c "head -c 900 drawing.dxf >cut.dxf; '$cli' render cut.dxf -o cut.hpgl; [ \$? -ne 0 ] && [ ! -e cut.hpgl ]"
+
+# A block that inserts itself, directly and through another block, is drawn once per path and
+# the render ends.
+printf '%s\n' 0 SECTION 2 BLOCKS \
+    0 BLOCK 2 LOOP 10 0 20 0 0 LINE 8 0 10 0 20 0 11 10 21 10 0 INSERT 8 0 2 LOOP 10 1 20 1 \
+    0 INSERT 8 0 2 OTHER 10 2 20 0 0 ENDBLK \
+    0 BLOCK 2 OTHER 10 0 20 0 0 INSERT 8 0 2 LOOP 10 0 20 3 0 ENDBLK 0 ENDSEC \
+    0 SECTION 2 ENTITIES 0 INSERT 8 0 2 LOOP 10 0 20 0 0 ENDSEC 0 EOF >loop.dxf
+check "self-inserting block renders" exits 0 timeout 20 "$cli" render loop.dxf
+check "self-inserting block drawn" grep -q 'PD' "$work/out"
 
 # A configuration that plots at 1:1 on a custom paper with the colour table's pen 4 for colour 1.
 "$cli" strings >strings.txt

@@ -68,6 +68,14 @@ bool WriteExactly(int fd, std::span<const std::uint8_t> bytes, off_t offset) {
     return true;
 }
 
+// The walk's work budget: enough for every entity of a large drawing to be flattened into many
+// chords, so that only a drawing whose blocks multiply each other runs out of it.
+std::uint64_t WorkBudget(const Drawing& drawing) {
+    std::uint64_t entities = drawing.entities.size();
+    for (const Block& block : drawing.blocks) entities += block.entities.size();
+    return kDefaultWorkBudget + 64 * entities;
+}
+
 bool IsDrawing(const std::string& path) {
     // Non-blocking, so that a FIFO under the name cannot hold the caller up.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -133,7 +141,9 @@ bool Render(const AcadRenderRecord& record, std::string& error) {
     Box region{};
     if (PlotsExtents(record, drawing)) {
         std::optional<Box> extents;
-        if (!MeasureExtents(drawing, &references, extents, error)) return false;
+        if (!MeasureExtents(drawing, &references, extents, error, WorkBudget(drawing))) {
+            return false;
+        }
         if (extents) region = *extents;
     } else {
         region = *drawing.limits;
@@ -143,6 +153,7 @@ bool Render(const AcadRenderRecord& record, std::string& error) {
     if (!placement) return false;
 
     WalkOptions options;
+    options.workBudget = WorkBudget(drawing);
     options.toSink = placement->toSink;
     options.references = &references;
     if (preview) {
