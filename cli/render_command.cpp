@@ -13,6 +13,7 @@
 #include "config/configuration_file.h"
 #include "config/option_state.h"
 #include "platform/error_text.h"
+#include "platform/file_io.h"
 #include "platform/unique_fd.h"
 #include "render/drawing_rendering.h"
 #include "shell/language_strings.h"
@@ -65,16 +66,6 @@ class ReplacementFile {
     UniqueFd file_;
 };
 
-Result<void> WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return Fail(ErrorText(errno));
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return Ok();
-}
-
 int RenderHpgl(const RendererBinding& renderer, OptionState& state, const RenderOptions& options) {
     if (options.output.empty()) {
         if (Result<void> rendered =
@@ -109,8 +100,8 @@ int RenderPicture(const RendererBinding& renderer, OptionState& state,
     }
     ReplacementFile output(options.previewFile);
     Result<int> fd = output.Open();
-    Result<void> done =
-        fd ? WriteAll(fd.value(), picture.value().ToPbm()) : Result<void>(fd.error());
+    Result<void> done = fd ? Result<void>() : Result<void>(fd.error());
+    if (done && !WriteAll(fd.value(), picture.value().ToPbm())) done = Fail(ErrorText(errno));
     if (done) done = output.Commit();
     if (!done) {
         PrintError("cannot write the preview \"" + options.previewFile +

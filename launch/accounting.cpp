@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "platform/error_text.h"
+#include "platform/file_io.h"
 #include "platform/xdg_paths.h"
 #include "shell/resource_ids.h"
 
@@ -78,18 +79,6 @@ std::variant<int, OpenFailure> TryOpen(const fs::path& file) {
                            std::string("cannot be locked: ") + ErrorText(error)};
     }
     return fd;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace

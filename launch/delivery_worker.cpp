@@ -12,6 +12,7 @@
 
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
+#include "platform/unique_fd.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 #include "shell/text_compare.h"
@@ -33,21 +34,6 @@ bool IsNoConfiguration(const std::string& configuration) {
 bool CarriesItsOwnConfiguration(const std::string& configuration) {
     return !IsCurrentSettings(configuration) && !IsNoConfiguration(configuration);
 }
-
-// An open file descriptor that closes itself.
-class FileHandle {
-  public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // Hands out a file in pieces of kPieceSize, as the worker writes them, while reading it in large
 // blocks: one read per 512-byte piece costs a system call each time and slowed large sends.
@@ -273,7 +259,7 @@ void DeliveryWorker::ComposeStep(SpoolJob& job, const PlotFileEntry& entry, bool
 
 DeliveryWorker::Step DeliveryWorker::CopyFileData(SpoolJob& job, const PlotFileEntry& entry) {
     const std::string& path = entry.renderedFile.empty() ? entry.filePath : entry.renderedFile;
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
         messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
@@ -317,7 +303,7 @@ bool DeliveryWorker::RenderDrawings() {
                                        "(" + TemporaryFolder() + ": " + ErrorText(errno) + ")"));
             return false;
         }
-        FileHandle output(fd);
+        UniqueFd output(fd);
         entry.renderedFile = name;
         const bool ownConfiguration = CarriesItsOwnConfiguration(entry.configuration);
         if (ownConfiguration) {

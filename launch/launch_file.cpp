@@ -13,6 +13,7 @@
 
 #include "launch/user_object_record.h"
 #include "platform/error_text.h"
+#include "platform/file_io.h"
 
 namespace kestrum {
 
@@ -120,16 +121,6 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& fil
     return bytes;
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
     std::string target = file.string();
     struct stat st;
@@ -165,7 +156,10 @@ Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std:
         return CannotWrite(file, std::string(what) + " (" + ErrorText(err) + ").");
     };
     if (::fchmod(fd, mode) != 0) return fail("setting its permissions failed");
-    if (!WriteAll(fd, bytes)) return fail("writing failed");
+    if (!WriteAll(fd,
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        return fail("writing failed");
+    }
     if (::fsync(fd) != 0) return fail("saving to disk failed");
     const int closing = ::close(fd);
     fd = -1;

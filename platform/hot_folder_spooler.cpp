@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/error_text.h"
+#include "platform/file_io.h"
 #include "platform/private_profile.h"
 #include "platform/write_gatherer.h"
 #include "platform/xdg_paths.h"
@@ -56,20 +57,6 @@ std::string NextFinalName() {
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, sequence,
                   static_cast<long>(getpid()));
     return name;
-}
-
-// Writes all of `length` bytes; false with errno set otherwise.
-bool WriteAll(int fd, const char* bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes += written;
-        length -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 // Makes a rename in `folder` durable. Some file systems (network shares among them) cannot sync a
@@ -136,7 +123,7 @@ bool HotFolderJob::Flush() {
 }
 
 bool HotFolderJob::Store(const char* data, std::size_t length) {
-    if (!WriteAll(fd_, data, length)) {
+    if (!WriteAll(fd_, std::string_view(data, length))) {
         const int error = errno;
         FailAndRemove(error, "Writing to " + Place() + " failed after " + BytesText(stored_));
         return false;

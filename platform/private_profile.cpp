@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/error_text.h"
+#include "platform/file_io.h"
 #include "platform/profile_document.h"
 
 // The cache, per absolute path:
@@ -283,16 +284,6 @@ Result<void> CheckNames(const std::string& path, std::string_view section, std::
     }
     if (hasBreak(value)) return CannotWrite(path, "the value contains a line break.");
     return Ok();
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // Writes `text` to a temporary file beside the target and renames it over the target, so that

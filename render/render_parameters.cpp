@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/error_text.h"
+#include "platform/file_io.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 #include "shell/text_compare.h"
@@ -45,16 +46,6 @@ long long NumberAfter(std::string_view paperSize, char letter) {
     return 0;
 }
 
-bool Write(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 }  // namespace
 
 RenderParameters::RenderParameters() {
@@ -83,7 +74,7 @@ Result<void> RenderParameters::SetReferenceList(const ReferenceList& folders) {
     }
     if (contents.empty()) return Ok();
     UniqueFd file(::memfd_create("kestrum-reference-folders", MFD_CLOEXEC));
-    if (!file.valid() || !Write(file.get(), contents)) {
+    if (!file.valid() || !WriteAll(file.get(), contents)) {
         return Fail("Cannot hand the reference folders to the renderer: " + ErrorText(errno));
     }
     record_.referenceList = file.get();
