@@ -159,8 +159,18 @@ int IsaACAD(AcadRenderRecord* record);
  */
 int RenderACAD(AcadRenderRecord* record);
 
+/*
+ * Optional: a renderer may leave it out, and Kestrum still loads it. What the last IsaACAD or
+ * RenderACAD call on this thread has to say, as zero-terminated UTF-8: why a render failed, or,
+ * after a render that succeeded, what it left out of the plot (entity kinds and counts, one
+ * sentence each). The empty text when there is nothing to say. The text stays valid until the
+ * next call on the same thread; the caller never frees it.
+ */
+const char* AcadLastMessage(void);
+
 typedef int (*AcadIsaFunction)(AcadRenderRecord*);
 typedef int (*AcadRenderFunction)(AcadRenderRecord*);
+typedef const char* (*AcadMessageFunction)(void);
 
 #ifdef __cplusplus
 }
