@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libcli11-dev libcups2-dev cups
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang time
+    clang clang-format time
     qt6-base-dev qt6-base-dev-tools
 )
 sudo_cmd=()
