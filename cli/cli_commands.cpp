@@ -13,6 +13,7 @@
 #include "shell/language_strings.h"
 #include "shell/message_sink.h"
 #include "shell/program_settings.h"
+#include "shell/resource_ids.h"
 
 namespace kestrum::cli {
 namespace {
@@ -30,22 +31,42 @@ bool CopyPlotFile(std::ifstream& plot, PrintJob& job) {
     return plot.eof();
 }
 
+// Gregorian calendar; `month` is 1 to 12.
+int DaysInMonth(int year, int month) {
+    constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 }  // namespace
 
 void PrintError(const std::string& text) {
     std::fprintf(stderr, "kestrum-cli: %s\n", text.c_str());
 }
 
-Result<void> CheckReadableFile(const std::string& path, const char* what) {
+std::string CliText(int resource, std::initializer_list<std::string_view> details) {
+    const std::string_view text = LoadResourceString(resource);
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : 0;
+        const std::size_t index = static_cast<std::size_t>(next - '1');
+        if (text[i] == '%' && next >= '1' && next <= '9' && index < details.size()) {
+            out += details.begin()[index];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+Result<void> CheckReadableFile(const std::string& path, std::string_view what) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-        return Fail(std::string("cannot read the ") + what + " \"" + path + "\": it is a folder.");
+        return Fail(CliText(rid::kCliFolderNotFile, {what, path}));
     }
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return Fail(std::string("cannot read the ") + what + " \"" + path +
-                    "\": " + ErrorText(errno) + ".");
-    }
+    if (!file) return Fail(CliText(rid::kCliCannotRead, {what, path, ErrorText(errno)}));
     return Ok();
 }
 
@@ -59,7 +80,8 @@ int RunStrings(std::FILE* out) {
 
 int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
     if (options.config == ConfigChoice::File) {
-        if (auto readable = CheckReadableFile(options.configFile, "configuration file");
+        if (auto readable = CheckReadableFile(options.configFile,
+                                              LoadResourceString(rid::kCliConfigurationFileWord));
             !readable) {
             PrintError(readable.error().message);
             return kExitBadInput;
@@ -68,14 +90,16 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
 
     std::ifstream plot;
     if (!options.plotFile.empty()) {
-        if (auto readable = CheckReadableFile(options.plotFile, "plot file"); !readable) {
+        if (auto readable =
+                CheckReadableFile(options.plotFile, LoadResourceString(rid::kCliPlotFileWord));
+            !readable) {
             PrintError(readable.error().message);
             return kExitBadInput;
         }
         plot.open(options.plotFile, std::ios::binary);
         if (!plot) {
-            PrintError("cannot read the plot file \"" + options.plotFile +
-                       "\": " + ErrorText(errno) + ".");
+            PrintError(CliText(rid::kCliCannotRead, {LoadResourceString(rid::kCliPlotFileWord),
+                                                     options.plotFile, ErrorText(errno)}));
             return kExitBadInput;
         }
     }
@@ -90,7 +114,8 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
         state.values.currentConfiguration = options.configFile;
         LoadAll(state, messages);
     } else if (options.config == ConfigChoice::CurrentSettings &&
-               CheckReadableFile(settings.defaultConfiguration.string(), "configuration file")) {
+               CheckReadableFile(settings.defaultConfiguration.string(),
+                                 LoadResourceString(rid::kCliConfigurationFileWord))) {
         state.values.currentConfiguration = settings.defaultConfiguration.string();
         LoadAll(state, messages);
     }
@@ -108,13 +133,13 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
     JobStreamComposer composer(state.values, printerType, messages, *clock, &exports);
     if (withHeader && !composer.ComposeJobHeader(job)) return kExitFailed;
     if (plot.is_open() && !CopyPlotFile(plot, job)) {
-        PrintError("cannot send the plot file \"" + options.plotFile +
-                   "\": " + (plot.bad() ? "reading it failed." : "writing the output failed."));
+        PrintError(CliText(plot.bad() ? rid::kCliPlotReadFailed : rid::kCliOutputWriteFailed,
+                           {options.plotFile}));
         return kExitFailed;
     }
     if (withHeader && !composer.ComposeJobTrailer(job)) return kExitFailed;
     if (std::fflush(out) != 0) {
-        PrintError(std::string("cannot write the job stream: ") + ErrorText(errno) + ".");
+        PrintError(CliText(rid::kCliJobStreamWriteFailed, {ErrorText(errno)}));
         return kExitFailed;
     }
     return kExitOk;
@@ -132,17 +157,18 @@ Result<LocalTime> ParseLocalTime(const std::string& text) {
         shaped = kShape[i] == 'd' ? (text[i] >= '0' && text[i] <= '9') : text[i] == kShape[i];
     }
     const bool inRange = time.year >= 1 && time.month >= 1 && time.month <= 12 && time.day >= 1 &&
-                         time.day <= 31 && time.hour >= 0 && time.hour <= 23 && time.minute >= 0 &&
-                         time.minute <= 59 && time.second >= 0 && time.second <= 60;
+                         time.day <= DaysInMonth(time.year, time.month) && time.hour >= 0 &&
+                         time.hour <= 23 && time.minute >= 0 && time.minute <= 59 &&
+                         time.second >= 0 && time.second <= 60;
     if (!shaped || !inRange) {
-        return Fail("--now \"" + text + "\" is not a local time of the form YYYY-MM-DDTHH:MM:SS.");
+        return Fail(CliText(rid::kCliBadNow, {text}));
     }
     return time;
 }
 
 Result<PrinterType> ParsePrinterTypeOption(const std::string& text) {
     if (auto type = ParsePrinterType(text)) return *type;
-    return Fail("--printer-type \"" + text + "\" is not one of generic, velmar, oce9400.");
+    return Fail(CliText(rid::kCliBadPrinterType, {text}));
 }
 
 }  // namespace kestrum::cli

@@ -3,8 +3,10 @@
 // The commands of kestrum-cli, apart from parsing their arguments.
 
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/clock.h"
 #include "platform/result.h"
@@ -20,10 +22,14 @@ inline constexpr int kExitBadInput = 2;
 // Prints "kestrum-cli: <text>" on standard error.
 void PrintError(const std::string& text);
 
+// The numbered text with %1, %2, ... replaced by `details` in order; a placeholder without a
+// detail is left as it stands.
+std::string CliText(int resource, std::initializer_list<std::string_view> details = {});
+
 int RunStrings(std::FILE* out);
 
 // Succeeds when `path` names a file that can be opened for reading; the error names it as `what`.
-Result<void> CheckReadableFile(const std::string& path, const char* what);
+Result<void> CheckReadableFile(const std::string& path, std::string_view what);
 
 enum class ConfigChoice { CurrentSettings, NoConfiguration, File };
 

@@ -11,9 +11,13 @@
 namespace kestrum {
 namespace {
 
+// A width or gray level that does not fit its 16-bit field counts as not set, as an empty text
+// does, rather than wrapping into a small number the pen would then use.
 std::uint16_t PenNumber(std::string_view text) {
     if (text.empty()) return 65535;
-    return static_cast<std::uint16_t>(LeadingInteger(text));
+    const long long value = LeadingInteger(text);
+    if (value < 0 || value > 65535) return 65535;
+    return static_cast<std::uint16_t>(value);
 }
 
 void AppendCommandWithTerminator(CompositionBuffer& buffer, std::string_view command,

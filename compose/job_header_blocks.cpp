@@ -1,6 +1,7 @@
 #include "compose/job_header_blocks.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -75,10 +76,26 @@ void AppendPageSize(CompositionBuffer& buffer, std::string_view size, char termi
     }
 }
 
+// The copies field holds 0 to 100. Anything else, digits that overflow it or a text that is no
+// number, counts as not set: it must never reach the controller as command text.
+bool IsCopiesField(std::string_view copies) {
+    if (copies.empty() || copies.size() > 3) return false;
+    for (char c : copies) {
+        if (c < '0' || c > '9') return false;
+    }
+    return LeadingInteger(copies) <= 100;
+}
+
+// A raster width or length goes out as the controller's unsigned 32-bit number; one that does
+// not fit counts as not set.
+bool FitsRasterField(long long value) {
+    return value >= 0 && value <= std::numeric_limits<std::uint32_t>::max();
+}
+
 }  // namespace
 
 void JobHeaderBlock(CompositionBuffer& buffer, const JobHeaderInputs& in, char terminator) {
-    if (!in.copies.empty()) {
+    if (IsCopiesField(in.copies)) {
         buffer.AppendCommand(".COPY");
         buffer.Append(in.copies);
         buffer.Append(terminator);
@@ -142,9 +159,8 @@ bool RasterSettingsBlock(CompositionBuffer& buffer, const RasterInputs& in, char
     if (v[9] == "0") buffer.Append("R0");
     if (v[9] == "90") buffer.Append("R9");
     buffer.Append(FirstMatch(v[3], kImageIP));
-    // Widths and lengths go out as the controller's unsigned 32-bit numbers.
-    if (in.width != -1) buffer.Append("SW" + std::to_string(static_cast<std::uint32_t>(in.width)));
-    if (in.length != -1) buffer.Append("SL" + std::to_string(static_cast<std::uint32_t>(in.length)));
+    if (FitsRasterField(in.width)) buffer.Append("SW" + std::to_string(in.width));
+    if (FitsRasterField(in.length)) buffer.Append("SL" + std::to_string(in.length));
     buffer.Append('Z');
     // ESC ".G" and "Z" alone carry no setting and are not sent.
     if (buffer.size() < 5) buffer.Clear();

@@ -1,6 +1,8 @@
 #include "compose/text_stamp_block.h"
 
 #include <cstdio>
+#include <limits>
+#include <string>
 
 #include "shell/resource_ids.h"
 #include "shell/text_compare.h"
@@ -8,8 +10,14 @@
 namespace kestrum {
 namespace {
 
-// Numbers in the stamp command are the controller's fixed-width fields: wider values wrap.
-std::uint8_t Byte(std::string_view text) { return static_cast<std::uint8_t>(LeadingInteger(text)); }
+// Numbers in the stamp command are the controller's fixed-width fields. A value that does not
+// fit is unreadable, not a smaller number: it counts as not set and takes the key's default.
+template <typename Field>
+Field FieldOr(std::string_view text, Field unset) {
+    const long long value = LeadingInteger(text);
+    if (value < 0 || value > std::numeric_limits<Field>::max()) return unset;
+    return static_cast<Field>(value);
+}
 
 }  // namespace
 
@@ -17,10 +25,12 @@ TextStampInputs PrepareTextStamp(const TextStampValues& v) {
     TextStampInputs in;
     in.pointSize = v.pointSize;
     in.angle = v.angle;
-    in.horizontal = static_cast<std::uint16_t>(LeadingInteger(v.horizontalPosition));
-    in.vertical = static_cast<std::uint16_t>(LeadingInteger(v.verticalPosition));
-    in.gValue = MatchesResource(v.gValue, rid::kDefaultText) ? 100 : Byte(v.gValue);
-    in.sValue = MatchesResource(v.sValue, rid::kDefaultText) ? 0 : Byte(v.sValue);
+    in.horizontal = FieldOr<std::uint16_t>(v.horizontalPosition, 0);
+    in.vertical = FieldOr<std::uint16_t>(v.verticalPosition, 0);
+    in.gValue =
+        MatchesResource(v.gValue, rid::kDefaultText) ? 100 : FieldOr<std::uint8_t>(v.gValue, 100);
+    in.sValue =
+        MatchesResource(v.sValue, rid::kDefaultText) ? 0 : FieldOr<std::uint8_t>(v.sValue, 0);
     in.hSwitch = v.hSwitch != 0;
     in.text = v.text;
     in.timeSwitch = v.timeSwitch;
@@ -37,7 +47,11 @@ void TextStampBlock(CompositionBuffer& buffer, const TextStampInputs& in, LocalT
     buffer.AppendCommand(head);
     if (in.hSwitch) buffer.Append(" H");
     buffer.Append(terminator);
-    buffer.Append(in.text);
+    // The text goes out inside the command: a control character in it (an escape above all)
+    // would start a command of its own or end the block early, so those are dropped.
+    std::string text(in.text);
+    std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    buffer.Append(text);
     // The clock is read once, so the time and date of one stamp always agree.
     char stamp[64];
     if (in.timeSwitch == 1) {

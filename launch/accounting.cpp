@@ -1,6 +1,7 @@
 #include "launch/accounting.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 
 #include "platform/error_text.h"
 #include "platform/file_io.h"
+#include "platform/unique_fd.h"
 #include "platform/xdg_paths.h"
 #include "shell/resource_ids.h"
 
@@ -24,6 +26,7 @@ namespace fs = std::filesystem;
 struct OpenFailure {
     int resource;
     std::string cause;
+    bool locked = false;  // another writer holds the file: worth waiting for
 };
 
 // The message for a failed open(2), after the causes users can act on.
@@ -48,7 +51,7 @@ int ResourceForOpenError(int error) {
 // Takes a write lock on the whole file. Open-file-description locks conflict with the classic
 // fcntl locks other programs take, and also with a second descriptor in this process, which
 // classic locks would let through; kernels without them get the classic lock.
-int LockWhole(int fd) {
+int RecordLockWhole(int fd) {
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
@@ -59,26 +62,48 @@ int LockWhole(int fd) {
     return ::fcntl(fd, F_SETLK, &lock);
 }
 
+// Other programs lock with either call, and the two kinds do not see each other, so a writer
+// holds both. Closing the descriptor releases both.
+int LockWhole(int fd) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return -1;
+    return RecordLockWhole(fd);
+}
+
 // One attempt: the descriptor, or why there is none.
-std::variant<int, OpenFailure> TryOpen(const fs::path& file) {
+std::variant<UniqueFd, OpenFailure> TryOpen(const fs::path& file, int folderError) {
     int fd;
     do {
         fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int error = errno;
+        // A folder that could not be made explains the missing path better than the open does.
+        if ((error == ENOENT || error == ENOTDIR) && folderError != 0) {
+            return OpenFailure{ResourceForOpenError(folderError),
+                               "its folder cannot be made: " + ErrorText(folderError)};
+        }
         return OpenFailure{ResourceForOpenError(error), ErrorText(error)};
     }
+    UniqueFd owned(fd);
     if (LockWhole(fd) != 0) {
         const int error = errno;
-        ::close(fd);
-        if (error == EAGAIN || error == EACCES) {
-            return OpenFailure{rid::kAccountOpenFailedMessage, "in use by another program"};
+        if (error == EAGAIN || error == EWOULDBLOCK || error == EACCES) {
+            return OpenFailure{rid::kAccountOpenFailedMessage, "in use by another program", true};
         }
         return OpenFailure{rid::kAccountOpenFailedMessage,
                            std::string("cannot be locked: ") + ErrorText(error)};
     }
-    return fd;
+    return owned;
+}
+
+// A field between double quotes, with each quote inside doubled.
+void AppendQuoted(std::string& line, std::string_view field) {
+    line += '"';
+    for (char c : field) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
 }
 
 }  // namespace
@@ -105,9 +130,8 @@ std::string AccountingLine(const LocalTime& date, const JobTicket& ticket,
           std::string_view(ticket.text(TicketField::D)), std::string_view(name),
           std::string_view(ticket.text(TicketField::E)),
           std::string_view(ticket.text(TicketField::F))}) {
-        line += ", \"";
-        line += field;
-        line += '"';
+        line += ", ";
+        AppendQuoted(line, field);
     }
     line += "\r\n";
     return line;
@@ -121,7 +145,7 @@ AccountingWriter::AccountingWriter(fs::path file, MessageSink& messages, const C
       sleeper_(sleeper),
       defaultFolder_(std::move(defaultFolder)) {}
 
-Result<void> AccountingWriter::Refuse(int resource, const std::string& cause, SpoolJob& job) {
+Error AccountingWriter::Refuse(int resource, const std::string& cause, SpoolJob& job) {
     Message message =
         MakeMessage(resource, MessageIcon::Stop, "(\"" + file_.string() + "\": " + cause + ")");
     message.caption = "Kestrum Desktop";
@@ -130,51 +154,55 @@ Result<void> AccountingWriter::Refuse(int resource, const std::string& cause, Sp
     return Fail(message.text);
 }
 
-Result<void> AccountingWriter::WriteAccounting(const JobTicket& ticket,
-                                               std::span<const PlotFileEntry> sendList,
-                                               int jobCopies, SpoolJob& job) {
+Result<AccountingEnd> AccountingWriter::WriteAccounting(const JobTicket& ticket,
+                                                        std::span<const PlotFileEntry> sendList,
+                                                        int jobCopies, SpoolJob& job,
+                                                        const AccountingCancelCheck& cancelled) {
+    int folderError = 0;
     if (!defaultFolder_.empty() &&
         file_.parent_path().lexically_normal() == defaultFolder_.lexically_normal()) {
-        std::error_code ignored;  // a folder that cannot be made shows up as a failed open
-        fs::create_directory(defaultFolder_, ignored);
+        std::error_code error;
+        if (!fs::create_directory(defaultFolder_, error) && error) folderError = error.value();
     }
 
-    auto attempt = TryOpen(file_);
-    const auto failed = [&] { return std::holds_alternative<OpenFailure>(attempt); };
-    if (failed()) {
-        sleeper_.Sleep(kAccountingFirstWait);
-        attempt = TryOpen(file_);
+    // Only a lock held by another writer goes away by waiting; each wait may end the send.
+    auto attempt = TryOpen(file_, folderError);
+    const auto waitable = [&] {
+        const auto* failure = std::get_if<OpenFailure>(&attempt);
+        return failure != nullptr && failure->locked;
+    };
+    const auto cancel = [&] { return cancelled && cancelled(); };
+    for (int wait = 0; wait <= kAccountingRetries && waitable(); ++wait) {
+        if (cancel()) break;
+        sleeper_.Sleep(wait == 0 ? kAccountingFirstWait : kAccountingRetryWait);
+        if (cancel()) break;
+        attempt = TryOpen(file_, folderError);
     }
-    for (int retry = 0; retry < kAccountingRetries && failed(); ++retry) {
-        sleeper_.Sleep(kAccountingRetryWait);
-        attempt = TryOpen(file_);
+    if (waitable() && cancel()) {
+        job.AbortPrintJob();
+        return AccountingEnd::Cancelled;
     }
-    if (failed()) {
-        const auto& failure = std::get<OpenFailure>(attempt);
-        return Refuse(failure.resource, failure.cause, job);
+    if (const auto* failure = std::get_if<OpenFailure>(&attempt)) {
+        return Refuse(failure->resource, failure->cause, job);
     }
-    const int fd = std::get<int>(attempt);
+    UniqueFd fd = std::get<UniqueFd>(std::move(attempt));
 
     // O_APPEND puts every line at the end, even after a writer that ignores the lock.
     for (int set = 0; set < jobCopies; ++set) {
         for (const PlotFileEntry& entry : sendList) {
-            if (!WriteAll(fd, AccountingLine(clock_.Now(), ticket, entry.filePath))) {
-                const int error = errno;
-                ::close(fd);
-                return Refuse(rid::kAccountWriteFailedMessage, ErrorText(error), job);
+            if (!WriteAll(fd.get(), AccountingLine(clock_.Now(), ticket, entry.filePath))) {
+                return Refuse(rid::kAccountWriteFailedMessage, ErrorText(errno), job);
             }
         }
     }
     // Files that cannot be synchronised (pipes, devices) have nothing to flush.
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
-        const int error = errno;
-        ::close(fd);
-        return Refuse(rid::kAccountWriteFailedMessage, ErrorText(error), job);
-    }
-    if (::close(fd) != 0 && errno != EINTR) {
+    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
         return Refuse(rid::kAccountWriteFailedMessage, ErrorText(errno), job);
     }
-    return Ok();
+    if (!fd.Close() && errno != EINTR) {
+        return Refuse(rid::kAccountWriteFailedMessage, ErrorText(errno), job);
+    }
+    return AccountingEnd::Written;
 }
 
 }  // namespace kestrum

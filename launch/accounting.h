@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,10 +43,19 @@ class SystemSleeper final : public Sleeper {
 std::filesystem::path DefaultAccountingFolder();
 
 // One line of the log: the date, ticket texts A to D, the plot file's name without its folder,
-// ticket texts E and F. Texts are written as they stand: quotes and commas are not escaped,
-// because readers of existing logs split the lines exactly so.
+// ticket texts E and F. A double quote inside a field is doubled, so that comma-separated readers
+// see the field whole; a field without one is written as it stands.
 std::string AccountingLine(const LocalTime& date, const JobTicket& ticket,
                            std::string_view plotFilePath);
+
+// Asked before and after each wait for the file: true when the send has been cancelled.
+using AccountingCancelCheck = std::function<bool()>;
+
+// How a write that did not fail ended.
+enum class AccountingEnd {
+    Written,    // every line is in the file
+    Cancelled,  // the cancel check said so while the file was locked: nothing was written
+};
 
 class AccountingWriter {
   public:
@@ -58,20 +68,28 @@ class AccountingWriter {
 
     // Appends `jobCopies` times one line for each entry of `sendList`, in send order, each
     // entry logged under its filePath (a drawing under its own name, not its rendered file's).
-    // Runs on the delivery worker's thread and blocks while the file is locked by another writer.
+    // Runs on the delivery worker's thread and blocks while another writer holds the file, by
+    // a record lock or by flock; only that is waited for, every other failure to open the file
+    // fails at once.
     //
     // On failure the user has been told (caption "Kestrum Desktop", stop icon, the text by cause
     // and the file's name) and `job` has been aborted; the error repeats the text. The caller
     // still finishes the status window and deletes the rendered files, which it owns. Lines
     // written before a failed write stay in the file.
-    Result<void> WriteAccounting(const JobTicket& ticket, std::span<const PlotFileEntry> sendList,
-                                 int jobCopies, SpoolJob& job);
+    //
+    // When `cancelled` answers true during a wait, the answer is AccountingEnd::Cancelled: no
+    // message has been shown, `job` has been aborted and the caller treats the send as cancelled.
+    // Without a check (the default) the wait runs its course and the answer is always Written.
+    Result<AccountingEnd> WriteAccounting(const JobTicket& ticket,
+                                          std::span<const PlotFileEntry> sendList, int jobCopies,
+                                          SpoolJob& job,
+                                          const AccountingCancelCheck& cancelled = {});
 
     const std::filesystem::path& file() const { return file_; }
 
   private:
     // Tells the user, aborts the job and answers the failure.
-    Result<void> Refuse(int resource, const std::string& cause, SpoolJob& job);
+    Error Refuse(int resource, const std::string& cause, SpoolJob& job);
 
     std::filesystem::path file_;
     MessageSink& messages_;

@@ -25,6 +25,17 @@ std::unique_ptr<SystemSpooler> SystemSpooler::ForCurrentUser() {
 
 Result<std::vector<PrinterQueue>> SystemSpooler::Printers() {
     std::vector<PrinterQueue> hot = hotFolders_->Printers().value();
+    // The default hot folder takes jobs whatever else exists, so it is always listed (once: a
+    // configured folder of its name takes its place). It is the queue checked by default only
+    // when it is the only one.
+    const bool onlyFallback = hot.empty();
+    if (auto fallback = hotFolders_->DefaultQueue()) {
+        const bool configured = std::any_of(hot.begin(), hot.end(), [&](const auto& h) {
+            return ::strcasecmp(h.name.c_str(), fallback->name.c_str()) == 0;
+        });
+        fallback->isDefault = false;
+        if (!configured) hot.push_back(std::move(*fallback));
+    }
     std::vector<PrinterQueue> queues;
     if (cups_) {
         if (auto cups = cups_->Printers()) {
@@ -36,11 +47,9 @@ Result<std::vector<PrinterQueue>> SystemSpooler::Printers() {
             }
         }
     }
+    if (onlyFallback && queues.empty() && hot.size() == 1) hot.front().isDefault = true;
     queues.insert(queues.end(), std::make_move_iterator(hot.begin()),
                   std::make_move_iterator(hot.end()));
-    if (queues.empty()) {
-        if (auto fallback = hotFolders_->DefaultQueue()) queues.push_back(std::move(*fallback));
-    }
     return queues;
 }
 

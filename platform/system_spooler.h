@@ -1,8 +1,8 @@
 #pragma once
 
 // The printers of this machine as Kestrum offers them: the CUPS queues, then the hot folders of
-// kestrum.ini, and, when neither gives a printer, the default hot folder, so that sending works on
-// a machine without a single queue.
+// kestrum.ini, then always the default hot folder, so that sending works on a machine without a
+// single queue (where it is also the default queue).
 //
 // A hot folder wins over a CUPS queue of the same name (compared without regard to case, as both
 // CUPS and INI keys compare names): the user named it in Kestrum's own settings on purpose, and it

@@ -513,6 +513,90 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kAcadUnitLabel5Metric, kMillimetres},
     // The format field holds nine characters, too few for "PostScript".
     ResourceString{kFormatPostScript, "PS"},
+    // kestrum-cli's help and messages.
+    ResourceString{kCliProgramHelp,
+                   "kestrum-cli: send plot files and compose job streams without a window."},
+    ResourceString{kCliStringsHelp,
+                   "Print every language string, one per line: the number, a tab, the text."},
+    ResourceString{kCliJobStreamHelp,
+                   "Write to standard output exactly the bytes the delivery worker writes for one "
+                   "copy of one launch-list entry: header blocks, the plot file's bytes, trailer "
+                   "blocks."},
+    ResourceString{kCliJobStreamConfigHelp,
+                   "Load this configuration file (.cfg) as the entry's configuration, as the "
+                   "delivery worker does."},
+    ResourceString{kCliJobStreamCurrentHelp,
+                   "Use the current settings (the default): default.cfg in the working directory "
+                   "when it exists, else every option group's defaults."},
+    ResourceString{kCliJobStreamNoConfigHelp,
+                   "No configuration: the plot file's bytes alone, no header and no trailer."},
+    ResourceString{kCliJobStreamPrinterTypeHelp,
+                   "generic (no header), velmar (controller commands) or oce9400 (RCH document); "
+                   "default: the printer type of the settings file."},
+    ResourceString{kCliJobStreamSetCurrentHelp,
+                   "Set the set-current flag: commands end with \"!\" instead of \":\"."},
+    ResourceString{kCliNowHelp, "Fix the local time of the text stamp, as YYYY-MM-DDTHH:MM:SS."},
+    ResourceString{kCliJobStreamPlotFileHelp,
+                   "The plot file whose bytes follow the header; none without it."},
+    ResourceString{kCliPrintersHelp,
+                   "List the printer queues (CUPS queues and hot folders), one per line."},
+    ResourceString{kCliSendHelp,
+                   "Run the delivery worker without a window: one raw print job per printer, in "
+                   "the order given. Exit 0 when every job was ended; non-zero when a job failed "
+                   "or was cancelled (Ctrl-C cancels: the open job is withdrawn and temporary "
+                   "files deleted)."},
+    ResourceString{kCliSendPrinterHelp, "A printer queue (repeat for several)."},
+    ResourceString{kCliSendCopiesHelp, "Copies of the whole job (1 to 100, default 1)."},
+    ResourceString{kCliSendReverseHelp, "Send the list from the last entry."},
+    ResourceString{kCliSendCollatedHelp, "Collated mode: the controller makes the copies."},
+    ResourceString{kCliSendPauseHelp,
+                   "Pause after each copy in milliseconds (default 1000 collated, 300 per set)."},
+    ResourceString{kCliSendPrinterTypeHelp,
+                   "generic, velmar or oce9400; default: the settings file's."},
+    ResourceString{kCliSendLaunchFileHelp, "Send the entries of this launch file (.lch)."},
+    ResourceString{kCliSendConfigHelp, "Send every PLOTFILE with this configuration file."},
+    ResourceString{kCliSendCurrentHelp, "Send every PLOTFILE with the current settings."},
+    ResourceString{kCliSendNoConfigHelp,
+                   "Send every PLOTFILE with no header and no trailer (default)."},
+    ResourceString{kCliSendPlotFilesHelp, "Plot files to send."},
+    ResourceString{kCliSendNothingToSend, "give PLOTFILEs or --launch-file"},
+    ResourceString{kCliSendConfigCommandHelp,
+                   "The configuration manager's send action: the header alone (device) or the "
+                   "queue configuration script (ksl)."},
+    ResourceString{kCliSendConfigFileHelp, "The configuration file."},
+    ResourceString{kCliSendConfigPrinterHelp, "The printer queue."},
+    ResourceString{kCliSendConfigModeHelp, "device (default) or ksl."},
+    ResourceString{kCliSendConfigKindHelp, "general (default) or queue."},
+    ResourceString{kCliSendConfigSetCurrentHelp,
+                   "Set the set-current flag (\"!\" terminators; the script makes the "
+                   "configuration current)."},
+    ResourceString{kCliRenderHelp,
+                   "Render a DXF drawing with the drawing renderer: the HP-GL/2 that a send would "
+                   "produce for it with this configuration's AutoCAD options (to OUT, or standard "
+                   "output), and/or its 300 x 300 preview as a PBM image. The renderer is "
+                   "libacadhpgl.so beside kestrum-cli or in the library folder, or the file that "
+                   "KESTRUM_RENDERER names. Exit 2 when it is unavailable or the file is not a "
+                   "drawing it reads."},
+    ResourceString{kCliRenderDrawingHelp, "The drawing (.dxf)."},
+    ResourceString{kCliRenderConfigHelp,
+                   "Render with this configuration file's AutoCAD options (default: the current "
+                   "settings)."},
+    ResourceString{kCliRenderOutputHelp,
+                   "Write the HP-GL/2 to this file (written whole or not at all)."},
+    ResourceString{kCliRenderPreviewHelp,
+                   "Write the preview picture to this PBM file; without -o no HP-GL is written."},
+    ResourceString{kCliSeeHelp, "Run 'kestrum-cli --help' for the commands."},
+    ResourceString{kCliFolderNotFile, "cannot read the %1 \"%2\": it is a folder."},
+    ResourceString{kCliCannotRead, "cannot read the %1 \"%2\": %3."},
+    ResourceString{kCliConfigurationFileWord, "configuration file"},
+    ResourceString{kCliPlotFileWord, "plot file"},
+    ResourceString{kCliPlotReadFailed, "cannot send the plot file \"%1\": reading it failed."},
+    ResourceString{kCliOutputWriteFailed,
+                   "cannot send the plot file \"%1\": writing the output failed."},
+    ResourceString{kCliJobStreamWriteFailed, "cannot write the job stream: %1."},
+    ResourceString{kCliBadNow, "--now \"%1\" is not a local time of the form YYYY-MM-DDTHH:MM:SS."},
+    ResourceString{kCliBadPrinterType,
+                   "--printer-type \"%1\" is not one of generic, velmar, oce9400."},
 };
 
 constexpr bool StrictlyAscending() {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,10 +41,13 @@ std::vector<std::chrono::milliseconds> AllWaits() {
     return waits;
 }
 
-// Another program holding the accounting file with a classic fcntl write lock until released.
+// How another program locks the accounting file: a classic fcntl record lock, or flock.
+enum class LockKind { Record, Flock };
+
+// Another program holding the accounting file's write lock until released.
 class LockHolder {
   public:
-    explicit LockHolder(const std::filesystem::path& file) {
+    explicit LockHolder(const std::filesystem::path& file, LockKind kind = LockKind::Record) {
         int ready[2], release[2];
         if (::pipe(ready) != 0 || ::pipe(release) != 0) ADD_FAILURE() << "pipe failed";
         pid_ = ::fork();
@@ -51,10 +55,16 @@ class LockHolder {
             ::close(ready[0]);
             ::close(release[1]);
             const int fd = ::open(file.c_str(), O_RDWR | O_CREAT, 0666);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char held = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? 'y' : 'n';
+            bool locked = false;
+            if (fd >= 0 && kind == LockKind::Record) {
+                struct flock lock {};
+                lock.l_type = F_WRLCK;
+                lock.l_whence = SEEK_SET;
+                locked = ::fcntl(fd, F_SETLK, &lock) == 0;
+            } else if (fd >= 0) {
+                locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+            }
+            const char held = locked ? 'y' : 'n';
             (void)!::write(ready[1], &held, 1);
             char ignored;
             (void)!::read(release[0], &ignored, 1);
@@ -145,11 +155,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 "/x/y/z.hpg",
                 "2024-12-31, \"\", \"\", \"\", \"\", \"z.hpg\", \"\", \"\"\r\n"},
-        LineRow{"quotesAndCommasUnescaped",
+        LineRow{"quotesDoubledCommasKept",
                 {2025, 1, 2},
-                {"say \"hi\", ok", "", "", "", "", ""},
-                "plot",
-                "2025-01-02, \"say \"hi\", ok\", \"\", \"\", \"\", \"plot\", \"\", \"\"\r\n"},
+                {"say \"hi\", ok", "", "", "", "\"", "a,b"},
+                "/x/\"q\".plt",
+                "2025-01-02, \"say \"\"hi\"\", ok\", \"\", \"\", \"\", \"\"\"q\"\".plt\", "
+                "\"\"\"\", \"a,b\"\r\n"},
         LineRow{"shortYearPadded",
                 {987, 1, 5},
                 {},
@@ -186,20 +197,52 @@ TEST_F(AccountingTest, CreatesTheDefaultFolderOnlyForAFileInIt) {
     EXPECT_EQ(messages.messages()[0].resource, rid::kAccountPathNotFoundMessage);
 }
 
-TEST_F(AccountingTest, WaitsForAnotherWriterThenWrites) {
+class AccountingLockTest : public AccountingTest,
+                           public ::testing::WithParamInterface<LockKind> {};
+
+TEST_P(AccountingLockTest, WaitsForAnotherWriterThenWrites) {
     const auto file = folder / "account.txt";
     WriteFile(file, "held\r\n");
-    LockHolder holder(file);
+    LockHolder holder(file, GetParam());
     sleeper.onSleep = [&](int wait) {
         if (wait == 3) holder.Release();
     };
 
-    ASSERT_TRUE(Writer(file).WriteAccounting(ticket, std::vector{Entry("p.plt")}, 1, job));
+    auto written = Writer(file).WriteAccounting(ticket, std::vector{Entry("p.plt")}, 1, job);
 
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written.value(), AccountingEnd::Written);
     EXPECT_EQ(sleeper.waits, (std::vector{250ms, 150ms, 150ms}));
     EXPECT_EQ(ReadFile(file), "held\r\n" + LineFor("p.plt"));
     EXPECT_EQ(record.abortCalls, 0);
 }
+
+TEST_P(AccountingLockTest, CancelDuringTheWaitIsACancel) {
+    const auto file = folder / "account.txt";
+    WriteFile(file, "held\r\n");
+    LockHolder holder(file, GetParam());
+    bool cancelled = false;
+    sleeper.onSleep = [&](int wait) {
+        if (wait == 2) cancelled = true;
+    };
+
+    auto written = Writer(file).WriteAccounting(ticket, std::vector{Entry("p.plt")}, 1, job,
+                                                [&] { return cancelled; });
+
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written.value(), AccountingEnd::Cancelled);
+    EXPECT_EQ(sleeper.waits, (std::vector{250ms, 150ms}));
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(record.abortCalls, 1);
+    EXPECT_EQ(ReadFile(file), "held\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, AccountingLockTest,
+                         ::testing::Values(LockKind::Record, LockKind::Flock),
+                         [](const auto& info) {
+                             return std::string(info.param == LockKind::Record ? "recordLock"
+                                                                                : "flock");
+                         });
 
 TEST_F(AccountingTest, GivesUpOnAFileHeldForGoodAndAbortsTheJob) {
     const auto file = folder / "account.txt";
@@ -231,7 +274,7 @@ struct OpenFailureRow {
 class AccountingOpenFailureTest : public AccountingTest,
                                   public ::testing::WithParamInterface<OpenFailureRow> {};
 
-TEST_P(AccountingOpenFailureTest, NamesTheFileAndAbortsAfterEveryRetry) {
+TEST_P(AccountingOpenFailureTest, NamesTheFileAndAbortsAtOnce) {
     const OpenFailureRow& row = GetParam();
     if (row.needsPermissions && ::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     std::filesystem::create_directory(folder / "folder");
@@ -240,9 +283,11 @@ TEST_P(AccountingOpenFailureTest, NamesTheFileAndAbortsAfterEveryRetry) {
     ::chmod((folder / "locked").c_str(), 0500);
     const auto file = folder / row.file;
 
-    EXPECT_FALSE(Writer(file).WriteAccounting(ticket, std::vector{Entry("p.plt")}, 1, job));
+    EXPECT_FALSE(Writer(file).WriteAccounting(ticket, std::vector{Entry("p.plt")}, 1, job,
+                                              [] { return false; }));
 
-    EXPECT_EQ(sleeper.waits, AllWaits());
+    // Only another writer's lock goes away by waiting.
+    EXPECT_TRUE(sleeper.waits.empty());
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0].resource, row.resource);
     EXPECT_NE(messages.messages()[0].text.find(file.string()), std::string::npos);
@@ -260,6 +305,21 @@ INSTANTIATE_TEST_SUITE_P(Rows, AccountingOpenFailureTest,
                                            OpenFailureRow{"unwritableFolder", "locked/account.txt",
                                                           rid::kAccountAccessDeniedMessage, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AccountingTest, DefaultFolderThatCannotBeMadeNamesWhyAtOnce) {
+    WriteFile(folder / "plain", "x");
+    const auto ksact = folder / "plain" / "KSAct";  // a file where its parent folder should be
+
+    EXPECT_FALSE(AccountingWriter(ksact / "account.txt", messages, clock, sleeper, ksact)
+                     .WriteAccounting(ticket, std::vector{Entry("p.plt")}, 1, job));
+
+    EXPECT_TRUE(sleeper.waits.empty());
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].resource, rid::kAccountPathNotFoundMessage);
+    EXPECT_NE(messages.messages()[0].text.find("folder cannot be made"), std::string::npos)
+        << messages.messages()[0].text;
+    EXPECT_EQ(record.abortCalls, 1);
+}
 
 TEST_F(AccountingTest, FailedWriteAbortsTheJob) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";

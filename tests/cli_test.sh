@@ -101,6 +101,25 @@ printf '[%s]\n=1\n%s=T\n%s=%s\n%s=%s\n' "$(str 59333)" "$(str 59334)" "$(str 593
 check "stamp with --now" exits 0 "$cli" jobstream --printer-type velmar --config stamp.cfg --now 2026-12-07T09:05:02
 check "stamp time and date" grep -qa "T  09:05:02  12/7/2026" "$work/out"
 
+# Configuration values that do not fit their field, or carry control characters, never reach the
+# controller as commands: numbers beyond their field count as not set, control characters in texts
+# are dropped. Each row: section, key=value, the header wanted (^ for ESC, @ for the zero byte).
+esc=$(printf '\033')
+while IFS='|' read -r section entry wanted; do
+    printf '[%s]\n%s\n' "$section" "$entry" >bad.cfg
+    [ "$section" = "$(str 59333)" ] && printf '=1\n' >>bad.cfg
+    check "config value $entry" exits 0 "$cli" jobstream --printer-type velmar --config bad.cfg
+    printf '%s' "$wanted" | tr '^@' '\033\000' >want
+    printf '\033.*' >>want
+    check "config value $entry bytes" same_bytes "$work/out" want
+done <<ROWS
+$(str 59333)|$(str 59336)=4294967296|^.TEXT O0 P8 C0 L0 G100 S0:@
+$(str 59333)|$(str 59337)=70000|^.TEXT O0 P8 C0 L0 G100 S0:@
+$(str 59333)|$(str 59334)=A$esc.FORMAT PS:B|^.TEXT O0 P8 C0 L0 G100 S0:A.FORMAT PS:B@
+$(str 59142)|$(str 59144)=100000000000000000000000|
+$(str 59142)|$(str 59144)=1e23|^.COPY1:
+ROWS
+
 # Bad input: a clear message and exit 2.
 check "missing config" exits 2 "$cli" jobstream --config nosuch.cfg
 check "missing config names it" stderr_has "nosuch.cfg"
@@ -116,6 +135,47 @@ check "unknown option" exits 2 "$cli" jobstream --colour
 check "unknown command" exits 2 "$cli" frobnicate
 check "two config choices" exits 2 "$cli" jobstream --no-config --current-settings
 check "no command" exits 2 "$cli"
+
+# Impossible dates and times are refused, not carried into the stamp.
+for now in 2024-02-31T23:59:59 2023-02-29T12:00:00 2024-04-31T00:00:00 2024-01-01T24:00:00 \
+    2024-01-01T23:60:00 0000-01-01T00:00:00; do
+    check "impossible --now $now" exits 2 "$cli" jobstream --now "$now"
+    check "impossible --now $now named" stderr_has "$now"
+done
+check "leap day --now" exits 0 "$cli" jobstream --printer-type velmar --config stamp.cfg --now 2024-02-29T23:59:59
+check "leap day stamp" grep -qa "T  23:59:59  2/29/2024" "$work/out"
+
+# The usage lines' own orders, sent to hot folders (no scheduler needed). Each --printer takes
+# exactly one name, so a plot file after it is a plot file.
+send_ini="$work/send-config"
+mkdir -p "$send_ini/kestrum" "$work/site"
+printf '[HotFolders]\nSite=%s\n' "$work/site" >"$send_ini/kestrum/kestrum.ini"
+default_hot="$work/data/kestrum/hotfolder"
+hot_jobs() { [ "$(ls -A "$1" 2>/dev/null | wc -l)" -eq "$2" ] || { echo "  $1 holds:"; ls -A "$1"; return 1; }; }
+in_send_env() { env XDG_CONFIG_HOME="$send_ini" "$@"; }
+check "send --printer NAME FILE" exits 0 in_send_env "$cli" send --printer Site plot.plt
+check "send --printer NAME FILE job" hot_jobs "$work/site" 1
+check "send --printer NAME FILE bytes" same_bytes "$work/site/$(ls -A "$work/site" | head -1)" plot.plt
+rm -f "$work/site"/*
+check "send two printers then files" exits 0 in_send_env "$cli" send --copies 2 --reverse \
+    --pause-ms 0 --no-config --printer Site --printer "Hot folder" plot.plt binary.plt
+check "send two printers site job" hot_jobs "$work/site" 1
+check "send two printers default job" hot_jobs "$default_hot" 1
+cat binary.plt plot.plt binary.plt plot.plt >want
+check "send two printers bytes" same_bytes "$work/site/$(ls -A "$work/site" | head -1)" want
+rm -f "$work/site"/* "$default_hot"/*
+check "send options after files" exits 0 in_send_env "$cli" send plot.plt --printer Site --pause-ms 0
+check "send options after files job" hot_jobs "$work/site" 1
+rm -f "$work/site"/*
+check "send --printer takes one name" exits 2 in_send_env "$cli" send --printer Site "Hot folder"
+check "send --printer one name: no job" hot_jobs "$work/site" 0
+check "send-config one printer" exits 2 "$cli" send-config --config site.cfg --printer a --printer b
+check "send-config printer then word" exits 2 "$cli" send-config --config site.cfg --printer a b
+
+# "Hot folder" is listed whatever else is there.
+check "printers with a hot folder" exits 0 in_send_env "$cli" printers
+check "printers lists the configured folder" grep -qx Site "$work/out"
+check "printers lists the default folder" grep -qx "Hot folder" "$work/out"
 
 check "help" exits 0 "$cli" --help
 check "help lists jobstream" grep -q jobstream "$work/out"

@@ -105,7 +105,7 @@ TEST_F(CupsSpoolerTest, ListsTheQueuesWithTheirDevicesAndTheDefault) {
     auto all = system.Printers();
     std::vector<std::string> names;
     for (const PrinterQueue& queue : all.value()) names.push_back(queue.name);
-    EXPECT_EQ(names, (std::vector<std::string>{kFaultyQueue, kRawQueue, "Plotter"}));
+    EXPECT_EQ(names, (std::vector<std::string>{kFaultyQueue, kRawQueue, "Plotter", "Hot folder"}));
     profile::Forget(temp / "kestrum.ini");
 }
 

@@ -249,7 +249,7 @@ std::vector<std::string> Names(SystemSpooler& spooler) {
     return names;
 }
 
-TEST_F(HotFolderSpoolerTest, SystemSpoolerListsCupsThenHotFoldersAndTheDefaultOnlyWhenAlone) {
+TEST_F(HotFolderSpoolerTest, SystemSpoolerListsCupsThenHotFoldersThenTheDefaultAlways) {
     struct Row {
         const char* name;
         std::string settings;
@@ -261,20 +261,27 @@ TEST_F(HotFolderSpoolerTest, SystemSpoolerListsCupsThenHotFoldersAndTheDefaultOn
         {"cupsQueuesFirst",
          "[HotFolders]\n" + plotter,
          std::vector<PrinterQueue>{Cups("Big", true), Cups("Small")},
-         {"Big (cups) (default)", "Small (cups)", "Plotter"}},
+         {"Big (cups) (default)", "Small (cups)", "Plotter", "Hot folder"}},
         {"hotFolderHidesTheCupsQueueOfItsName",
          "[HotFolders]\n" + plotter,
          std::vector<PrinterQueue>{Cups("PLOTTER"), Cups("Small")},
-         {"Small (cups)", "Plotter"}},
+         {"Small (cups)", "Plotter", "Hot folder"}},
         {"unreachableSchedulerGivesNoQueues",
          "[HotFolders]\n" + plotter,
          Error{"scheduler gone"},
-         {"Plotter"}},
+         {"Plotter", "Hot folder"}},
         {"nothingAnywhereGivesTheDefaultHotFolder",
          "",
          std::vector<PrinterQueue>{},
          {"Hot folder (default)"}},
-        {"cupsAloneNeedsNoDefault", "", std::vector<PrinterQueue>{Cups("Big")}, {"Big (cups)"}},
+        {"cupsQueueWithoutDefaultLeavesItUnchecked",
+         "",
+         std::vector<PrinterQueue>{Cups("Big")},
+         {"Big (cups)", "Hot folder"}},
+        {"configuredFolderOfTheDefaultNameListedOnce",
+         "[HotFolders]\nHOT FOLDER=" + plotter_.string() + "\n",
+         std::vector<PrinterQueue>{Cups("Hot Folder")},
+         {"HOT FOLDER"}},
         {"reservedNameNeverListed",
          "[HotFolders]\nRendering Subsystem=" + plotter_.string() + "\n",
          Error{"scheduler gone"},

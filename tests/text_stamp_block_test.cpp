@@ -58,11 +58,57 @@ TEST(TextStampBlockTest, TimeBeforeDateWithoutSeparators) {
     EXPECT_EQ(Stamp(v), "<ESC>.TEXT O0 P8 C0 L0 G0 S0:REV B");
 }
 
-TEST(TextStampBlockTest, OversizedNumbersWrapToTheirFields) {
-    TextStampValues v = OnWithText("");
-    v.gValue = "300";  // one byte: 300 - 256
-    v.horizontalPosition = "70000";  // 16 bits: 70000 - 65536
-    EXPECT_EQ(Stamp(v), "<ESC>.TEXT O0 P8 C4464 L0 G44 S0:");
+struct FieldRow {
+    const char* name;
+    const char* horizontal;
+    const char* vertical;
+    const char* g;
+    const char* s;
+    const char* expected;
+};
+
+// A number that does not fit its field is not set: the positions fall back to 0, G to 100 and
+// S to 0, as for missing keys, instead of wrapping to some other position or shade.
+TEST(TextStampBlockTest, NumbersOverflowingTheirFieldAreNotSet) {
+    const FieldRow rows[] = {
+        {"largestFit", "65535", "65535", "255", "255", "C65535 L65535 G255 S255"},
+        {"oneBeyond", "65536", "70000", "256", "300", "C0 L0 G100 S0"},
+        {"thirtyTwoBits", "4294967296", "4294967297", "4294967296", "4294967301",
+         "C0 L0 G100 S0"},
+        {"beyondSixtyFourBits", "99999999999999999999999", "1", "99999999999999999999", "7",
+         "C0 L1 G100 S7"},
+        {"negative", "-1", "-65535", "-156", "-1", "C0 L0 G100 S0"},
+    };
+    for (const FieldRow& row : rows) {
+        TextStampValues v = OnWithText("");
+        v.horizontalPosition = row.horizontal;
+        v.verticalPosition = row.vertical;
+        v.gValue = row.g;
+        v.sValue = row.s;
+        EXPECT_EQ(Stamp(v), std::string("<ESC>.TEXT O0 P8 ") + row.expected + ":") << row.name;
+    }
+}
+
+// Control characters cannot ride in the text into a command of their own; the terminator
+// characters and everything from the blank up go out unchanged.
+TEST(TextStampBlockTest, ControlCharactersInTheTextAreDropped) {
+    struct Row {
+        std::string text;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"A\x1b.FORMAT PS:B", "A.FORMAT PS:B"},
+        {std::string("X\0Y", 3), "XY"},
+        {"tab\there\r\nnext\x1f", "tabherenext"},
+        {"\x7f\xc3\xa9 !:", "\x7f\xc3\xa9 !:"},
+    };
+    for (const Row& row : rows) {
+        TextStampValues v = OnWithText(row.text);
+        CompositionBuffer buffer;
+        TextStampBlock(buffer, PrepareTextStamp(v), kMorning, ':');
+        EXPECT_EQ(buffer.text(), "\x1b.TEXT O0 P8 C0 L0 G0 S0:" + row.expected)
+            << Visible(row.text);
+    }
 }
 
 }  // namespace
