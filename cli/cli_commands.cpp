@@ -8,6 +8,7 @@
 #include "compose/job_stream.h"
 #include "config/configuration_file.h"
 #include "config/option_state.h"
+#include "launch/plot_file_check.h"
 #include "platform/error_text.h"
 #include "platform/print_job.h"
 #include "shell/language_strings.h"
@@ -90,6 +91,10 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
 
     std::ifstream plot;
     if (!options.plotFile.empty()) {
+        if (auto regular = CheckPlotFileKind(options.plotFile); !regular) {
+            PrintError(regular.error().message);
+            return kExitBadInput;
+        }
         if (auto readable =
                 CheckReadableFile(options.plotFile, LoadResourceString(rid::kCliPlotFileWord));
             !readable) {

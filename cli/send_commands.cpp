@@ -6,13 +6,14 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "config/configuration_file.h"
 #include "config/configuration_sender.h"
-#include "launch/accounting.h"
-#include "launch/delivery_worker.h"
-#include "launch/job_ticket.h"
+#include "launch/delivery_run.h"
 #include "launch/launch_file.h"
+#include "launch/launch_texts.h"
+#include "launch/plot_file_check.h"
 #include "platform/system_spooler.h"
 #include "render/drawing_rendering.h"
 #include "shell/language_strings.h"
@@ -22,32 +23,61 @@
 namespace kestrum::cli {
 namespace {
 
-// The run state SIGINT stops; std::atomic<int> is lock-free here, so the handler may store to it.
-std::atomic<int>* interruptible = nullptr;
-static_assert(std::atomic<int>::is_always_lock_free);
+// The run state the stopping signals stop. A lock-free atomic store is safe in a handler.
+RunStateCell* interruptible = nullptr;
 
-extern "C" void StopOnInterrupt(int) {
-    if (interruptible != nullptr) interruptible->store(kStopped);
+extern "C" void StopOnSignal(int) {
+    if (interruptible != nullptr) interruptible->store(RunState::Stopped);
 }
 
-// Progress on standard error: a bar that redraws itself on a terminal, a line per file elsewhere.
+// SIGINT (Ctrl-C), SIGTERM (timeout, systemd, kill) and SIGHUP (a closed terminal) all cancel the
+// send the same way, so none of them leaves a half job, a held job or a rendered file behind.
+constexpr int kStoppingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+class StoppingSignals {
+public:
+    explicit StoppingSignals(RunStateCell& state) {
+        interruptible = &state;
+        struct sigaction action {};
+        action.sa_handler = StopOnSignal;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+            sigaction(kStoppingSignals[i], &action, &previous_[i]);
+        }
+    }
+    ~StoppingSignals() {
+        for (std::size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+            sigaction(kStoppingSignals[i], &previous_[i], nullptr);
+        }
+        interruptible = nullptr;
+    }
+    StoppingSignals(const StoppingSignals&) = delete;
+    StoppingSignals& operator=(const StoppingSignals&) = delete;
+
+private:
+    struct sigaction previous_[std::size(kStoppingSignals)] {};
+};
+
+void PrintLine(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+// Progress on standard error: a bar that redraws itself on a terminal, a line per file elsewhere;
+// messages as "kestrum: <text>".
 class StderrProgress final : public DeliveryObserver {
 public:
     StderrProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
 
     void DrawingRendering(const std::string& path) override {
-        std::fprintf(stderr, "kestrum-cli: rendering the drawing %s\n", path.c_str());
+        PrintLine(LaunchText(rid::kCliRenderingDrawing, {path}));
     }
     void PrinterStarted(const std::string& printer) override {
-        std::fprintf(stderr, "kestrum-cli: sending to %s\n", printer.c_str());
+        PrintLine(LaunchText(rid::kCliSendingTo, {printer}));
     }
     void FileStarted(const std::string& path, std::uint64_t size) override {
         file_ = std::filesystem::path(path).filename().string();
         shownPercent_ = -1;
-        if (!terminal_) {
-            std::fprintf(stderr, "kestrum-cli:   %s (%llu bytes)\n", file_.c_str(),
-                         static_cast<unsigned long long>(size));
-        }
+        if (!terminal_) PrintLine(LaunchText(rid::kCliFileLine, {file_, std::to_string(size)}));
     }
     void FileProgress(std::uint64_t sent, std::uint64_t size) override {
         if (!terminal_) return;
@@ -59,15 +89,19 @@ public:
                      file_.c_str());
         if (percent == 100) std::fputc('\n', stderr);
     }
-    void PrinterFinished(const std::string& printer) override {
-        // The scheduler holds the whole job before the printer sees its first byte.
-        std::fprintf(stderr, "kestrum-cli: handed the job to the spooler for %s\n", printer.c_str());
+    void PrinterFinished(const std::string& printer, std::uint64_t bytes) override {
+        // The scheduler holds the whole job before the printer sees its first byte. A job of no
+        // bytes at all is withdrawn rather than queued.
+        PrintLine(LaunchText(bytes == 0 ? rid::kCliNothingSentEmpty : rid::kCliHandedToSpooler,
+                             {printer}));
     }
+    void ShowMessage(const Message& message) override { messages_.Show(message); }
 
 private:
     bool terminal_;
     std::string file_;
     int shownPercent_ = -1;
+    StderrMessageSink messages_;
 };
 
 Result<std::vector<PlotFileEntry>> EntriesFromOptions(const SendOptions& options) {
@@ -84,6 +118,7 @@ Result<std::vector<PlotFileEntry>> EntriesFromOptions(const SendOptions& options
     }
     std::vector<PlotFileEntry> entries;
     for (const std::string& plot : options.plotFiles) {
+        if (auto regular = CheckPlotFileKind(plot); !regular) return regular.error();
         if (auto readable = CheckReadableFile(plot, "plot file"); !readable) return readable.error();
         PlotFileEntry entry;
         entry.filePath = std::filesystem::absolute(plot).string();
@@ -119,19 +154,20 @@ int RunSend(const SendOptions& options) {
         return kExitBadInput;
     }
     if (entries.value().empty()) {
-        std::fprintf(stderr, "kestrum-cli: the launch list is empty; nothing was sent.\n");
+        PrintLine(LaunchText(rid::kCliListEmpty));
         return kExitOk;
     }
 
     StderrMessageSink messages;
     const ProgramSettings settings = LoadUserProgramSettings(SettingsWriteBack::No, messages);
-    OptionState state(settings.unit, options.printerType.value_or(settings.printerType));
+    DeliveryRequest request;
+    request.state = OptionState(settings.unit, options.printerType.value_or(settings.printerType));
     if (CheckReadableFile(settings.defaultConfiguration.string(), "configuration file")) {
-        state.values.currentConfiguration = settings.defaultConfiguration.string();
-        LoadAll(state, messages);
+        request.state.values.currentConfiguration = settings.defaultConfiguration.string();
+        LoadAll(request.state, messages);
     }
 
-    DeliverySettings delivery;
+    DeliverySettings& delivery = request.settings;
     delivery.printers = options.printers;
     delivery.printerType = options.printerType.value_or(settings.printerType);
     delivery.outputMode = OutputMode::Device;
@@ -143,46 +179,40 @@ int RunSend(const SendOptions& options) {
         delivery.pauseAfterCopyCollated = delivery.pauseAfterCopyPerSet =
             std::chrono::milliseconds(*options.pauseMs);
     }
-
-    auto spooler = SystemSpooler::ForCurrentUser();
-    std::atomic<int> runState{kRunning};
-    StderrProgress progress;
-    SystemClock clock;
-    DeliveryWorker worker(*spooler, std::move(state), std::move(entries).value(), delivery,
-                          runState, progress, messages, clock);
-
+    request.entries = std::move(entries).value();
+    request.spooler = SystemSpooler::ForCurrentUser();
     // In device mode drawings go out rendered when the renderer is there, as they are otherwise.
-    const RendererBinding renderer = RendererBinding::ForProgram();
-    LibraryDrawingRenderer drawings(renderer);
-    if (renderer.available()) worker.SetDrawingRenderer(&drawings);
+    request.renderer = ProgramDrawingRenderer();
+    request.accountFile = settings.accountFile;
 
-    SystemSleeper sleeper;
-    AccountingWriter accounting(settings.accountFile, messages, clock, sleeper);
-    const JobTicket ticket;
-    worker.SetAccountingHook([&](const std::vector<PlotFileEntry>& sendList, int copies,
-                                 SpoolJob& job) {
-        return accounting.WriteAccounting(ticket, sendList, copies, job).ok();
-    });
-
-    interruptible = &runState;
-    struct sigaction action {};
-    action.sa_handler = StopOnInterrupt;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
-    const DeliveryResult result = worker.Run();
-    sigaction(SIGINT, &previous, nullptr);
-    interruptible = nullptr;
+    StderrProgress progress;
+    DeliveryRun run(std::move(request), progress);
+    DeliveryResult result;
+    {
+        const StoppingSignals signals(run.runState());
+        result = run.RunHere();
+    }
 
     switch (result.outcome) {
         case DeliveryOutcome::Completed:
-        case DeliveryOutcome::Nothing: return kExitOk;
+        case DeliveryOutcome::NothingSent: return kExitOk;
         case DeliveryOutcome::Cancelled:
-            PrintError("the send was cancelled; the open print job was withdrawn.");
+            if (!result.jobWasOpen) {
+                PrintError(LaunchText(rid::kCliCancelledNoJob));
+            } else {
+                PrintError(LaunchText(result.jobWithdrawn ? rid::kCliCancelledWithdrawn
+                                                          : rid::kCliCancelledHeld));
+            }
             return kExitFailed;
         case DeliveryOutcome::Failed:
             if (!result.finishMessage.empty()) PrintError(result.finishMessage);
-            PrintError("the send failed; the open print job was withdrawn.");
+            // The failure's own message has said what became of a job that could not be
+            // withdrawn; "withdrawn" is said only of a job that was open and is gone.
+            if (result.jobWasOpen && result.jobWithdrawn) {
+                PrintError(LaunchText(rid::kCliFailedWithdrawn));
+            } else if (!result.jobWasOpen) {
+                PrintError(LaunchText(rid::kCliFailed));
+            }
             return kExitFailed;
     }
     return kExitFailed;

@@ -4,12 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 
+#include "launch/launch_texts.h"
+#include "launch/plot_file_check.h"
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "platform/unique_fd.h"
@@ -21,7 +25,8 @@ namespace kestrum {
 namespace {
 
 constexpr std::size_t kPieceSize = 512;
-constexpr std::chrono::milliseconds kPausePoll{100};
+// The longest a pause between copies sleeps before it looks at the run state again.
+constexpr std::chrono::milliseconds kPauseSlice{100};
 
 bool IsCurrentSettings(const std::string& configuration) {
     return MatchesResource(configuration, rid::kCurrentSettingsMarker);
@@ -85,7 +90,7 @@ std::string TemporaryFolder() {
 
 DeliveryWorker::DeliveryWorker(Spooler& spooler, OptionState state,
                                std::vector<PlotFileEntry> entries, DeliverySettings settings,
-                               std::atomic<int>& runState, DeliveryObserver& observer,
+                               RunStateCell& runState, DeliveryObserver& observer,
                                MessageSink& messages, const Clock& clock)
     : spooler_(spooler),
       state_(std::move(state)),
@@ -102,44 +107,54 @@ DeliveryWorker::DeliveryWorker(Spooler& spooler, OptionState state,
 DeliveryWorker::~DeliveryWorker() = default;
 
 bool DeliveryWorker::WaitWhilePaused() {
-    while (runState_.load() == kPaused) std::this_thread::sleep_for(kPausePoll);
-    return runState_.load() != kStopped;
+    // Whoever pauses or resumes notifies the cell, so a pause costs no polling.
+    RunState state = runState_.load();
+    while (state == RunState::Paused) {
+        runState_.wait(RunState::Paused);
+        state = runState_.load();
+    }
+    return state != RunState::Stopped;
 }
 
 bool DeliveryWorker::Sleep(std::chrono::milliseconds pause) {
     // Slept in slices so that a cancel does not wait for the whole pause.
     const auto until = std::chrono::steady_clock::now() + pause;
     while (std::chrono::steady_clock::now() < until) {
-        if (runState_.load() == kStopped) return false;
+        if (runState_.load() == RunState::Stopped) return false;
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            kPausePoll, until - std::chrono::steady_clock::now()));
+            kPauseSlice, until - std::chrono::steady_clock::now()));
     }
     return true;
 }
 
 DeliveryResult DeliveryWorker::Run() {
-    if (!WaitWhilePaused() || entries_.empty()) return {DeliveryOutcome::Nothing, {}};
+    if (!WaitWhilePaused() || entries_.empty()) return {DeliveryOutcome::NothingSent, {}};
 
-    sendOrder_.clear();
-    const bool reverse = settings_.reverseOrder && !settings_.collated;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        sendOrder_.push_back(reverse ? entries_.size() - 1 - i : i);
-        entries_[i].renderedFile.clear();
-    }
+    // The worker's own list is put in send order once, so that every printer and the accounting
+    // lines use it as it stands, without a copy per printer.
+    if (settings_.reverseOrder && !settings_.collated) std::reverse(entries_.begin(), entries_.end());
+    for (PlotFileEntry& entry : entries_) entry.renderedFile.clear();
 
     if (settings_.outputMode == OutputMode::Device && renderer_ != nullptr && !RenderDrawings()) {
         DeleteRenderedFiles();
-        return {DeliveryOutcome::Failed, {}};
+        const bool cancelled = runState_.load() == RunState::Stopped;
+        return {cancelled ? DeliveryOutcome::Cancelled : DeliveryOutcome::Failed, {}};
     }
 
     DeliveryResult result{DeliveryOutcome::Completed, {}};
     for (const std::string& printer : settings_.printers) {
         observer_.PrinterStarted(printer);
-        const Step step = SendToPrinter(printer);
-        if (step == Step::Cancel) result = {DeliveryOutcome::Cancelled, {}};
+        jobWasOpen_ = jobWithdrawn_ = false;
+        std::uint64_t bytes = 0;
+        const Step step = SendToPrinter(printer, bytes);
+        if (step == Step::Cancel) result.outcome = DeliveryOutcome::Cancelled;
         if (step == Step::Fail) result.outcome = DeliveryOutcome::Failed;
-        if (step != Step::Go) break;
-        observer_.PrinterFinished(printer);
+        if (step != Step::Go) {
+            result.jobWasOpen = jobWasOpen_;
+            result.jobWithdrawn = jobWithdrawn_;
+            break;
+        }
+        observer_.PrinterFinished(printer, bytes);
     }
     if (result.outcome == DeliveryOutcome::Failed && result.finishMessage.empty()) {
         result.finishMessage = lastFinishMessage_;
@@ -148,7 +163,8 @@ DeliveryResult DeliveryWorker::Run() {
     return result;
 }
 
-DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer) {
+DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer,
+                                                   std::uint64_t& bytes) {
     auto opened = spooler_.OpenPrintJob(printer);
     if (!opened) {
         lastFinishMessage_ = std::string(LoadResourceString(rid::kPrinterOpenFailedMessage)) + " " +
@@ -156,12 +172,14 @@ DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer) {
         return Step::Fail;
     }
     SpoolJob& job = *opened.value();
+    jobWasOpen_ = true;
     const int sets = settings_.collated ? 1 : settings_.jobCopies;
     const auto pause =
         settings_.collated ? settings_.pauseAfterCopyCollated : settings_.pauseAfterCopyPerSet;
 
-    auto abandon = [&job](Step step) {
+    auto abandon = [this, &job](Step step) {
         job.AbortPrintJob();
+        jobWithdrawn_ = job.withdrawn();
         return step;
     };
 
@@ -174,30 +192,44 @@ DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer) {
     }
 
     entryCopies_.assign(entries_.size(), 1);
-    for (std::size_t position = 0; position < sendOrder_.size(); ++position) {
-        observer_.ListProgress(position, sendOrder_.size());
-        entryCopies_[position] = EntryCopies(entries_[sendOrder_[position]]);
+    for (std::size_t position = 0; position < entries_.size(); ++position) {
+        observer_.ListProgress(position, entries_.size());
+        entryCopies_[position] = EntryCopies(entries_[position]);
     }
 
     for (int set = 0; set < sets; ++set) {
-        for (std::size_t position = 0; position < sendOrder_.size(); ++position) {
+        for (std::size_t position = 0; position < entries_.size(); ++position) {
             if (!WaitWhilePaused()) return abandon(Step::Cancel);
-            observer_.ListProgress(position, sendOrder_.size());
+            observer_.ListProgress(position, entries_.size());
             const Step step = SendEntryCopies(job, position, pause);
             if (step != Step::Go) return abandon(step);
         }
     }
 
+    bool accounted = false;
     if (settings_.jobTicket && accounting_) {
-        std::vector<PlotFileEntry> sendList;
-        for (std::size_t index : sendOrder_) sendList.push_back(entries_[index]);
-        if (!accounting_(sendList, settings_.jobCopies, job)) return abandon(Step::Fail);
+        if (!accounting_(std::span<const PlotFileEntry>(entries_), settings_.jobCopies, job)) {
+            return abandon(Step::Fail);
+        }
+        accounted = true;
     }
-    if (settings_.collated && !Write(job, "\x1b.JOBEND:")) return abandon(Step::Fail);
+    // The lines are written before the job is ended, so that a job that cannot be logged is
+    // never printed; a job that then fails to end takes its lines back.
+    auto unaccount = [&] {
+        if (accounted && withdrawAccounting_) withdrawAccounting_();
+    };
+    if (settings_.collated && !Write(job, "\x1b.JOBEND:")) {
+        unaccount();
+        return abandon(Step::Fail);
+    }
 
+    bytes = job.bytesWritten();
     if (auto ended = job.EndPrintJob(); !ended) {
-        messages_.Show(MakeMessage(rid::kPrinterWriteFailedMessage, MessageIcon::Exclamation,
-                                   ended.error().message));
+        unaccount();
+        jobWithdrawn_ = job.withdrawn();
+        messages_.Show(MakeMessage(jobWithdrawn_ ? rid::kPrinterWriteFailedMessage
+                                                 : rid::kPrinterStoppedMessage,
+                                   MessageIcon::Exclamation, ended.error().message));
         return Step::Fail;
     }
     return Step::Go;
@@ -205,7 +237,7 @@ DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer) {
 
 DeliveryWorker::Step DeliveryWorker::SendEntryCopies(SpoolJob& job, std::size_t position,
                                                      std::chrono::milliseconds pause) {
-    PlotFileEntry& entry = entries_[sendOrder_[position]];
+    PlotFileEntry& entry = entries_[position];
     for (std::int32_t copy = 0; copy < entryCopies_[position]; ++copy) {
         if (!WaitWhilePaused()) return Step::Cancel;
         const Step step = SendOneCopy(job, entry);
@@ -257,44 +289,64 @@ void DeliveryWorker::ComposeStep(SpoolJob& job, const PlotFileEntry& entry, bool
     RefreshAll(state_, messages_);
 }
 
+DeliveryWorker::Step DeliveryWorker::FileFailure(int resource, const std::string& detail) {
+    messages_.Show(MakeMessage(resource, MessageIcon::Exclamation, detail));
+    return Step::Fail;
+}
+
 DeliveryWorker::Step DeliveryWorker::CopyFileData(SpoolJob& job, const PlotFileEntry& entry) {
     const std::string& path = entry.renderedFile.empty() ? entry.filePath : entry.renderedFile;
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
-        messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
-                                   "\"" + path + "\": " + ErrorText(errno) + "."));
-        return Step::Fail;
-    }
-    const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    auto opened = OpenPlotFile(path);
+    if (!opened) return FileFailure(rid::kPlotFileReadFailedMessage, opened.error().message);
+    const UniqueFd file = std::move(opened.value().fd);
+    const std::uint64_t size = opened.value().size;
     observer_.FileStarted(entry.filePath, size);
+
+    // Progress is coalesced here rather than by each observer: a queued signal per 512-byte
+    // piece would be a million events for a 512 MiB file.
+    using Steady = std::chrono::steady_clock;
+    std::uint64_t reported = 0;
+    Steady::time_point reportedAt = Steady::now();
 
     PieceReader reader(file.get());
     std::uint64_t sent = 0;
     for (;;) {
         // A pause waits for the next copy or entry; only a cancel stops a file in the middle.
-        if (runState_.load() == kStopped) return Step::Cancel;
+        if (runState_.load() == RunState::Stopped) return Step::Cancel;
         const char* piece = nullptr;
         const ssize_t got = reader.Next(piece);
         if (got < 0) {
-            messages_.Show(MakeMessage(rid::kPlotFileReadFailedMessage, MessageIcon::Exclamation,
-                                       "\"" + path + "\": " + ErrorText(errno) + "."));
-            return Step::Fail;
+            return FileFailure(rid::kPlotFileReadFailedMessage,
+                               "\"" + path + "\": " + ErrorText(errno) + ".");
         }
         sent += static_cast<std::uint64_t>(got);
-        observer_.FileProgress(sent, size);
-        if (!job.WriteToPrinter(piece, static_cast<std::size_t>(got))) {
-            messages_.Show(MakeMessage(rid::kPrinterWriteFailedMessage, MessageIcon::Exclamation,
-                                       job.lastError()));
-            return Step::Fail;
+        // A file rewritten while it is sent would go out cut short or with foreign data.
+        const bool ended = static_cast<std::size_t>(got) < kPieceSize;
+        if (sent > size || (ended && sent != size)) {
+            return FileFailure(rid::kPlotFileChangedMessage,
+                               LaunchText(rid::kPlotFileChangedDetail,
+                                          {path, std::to_string(size), std::to_string(sent)}));
         }
-        if (static_cast<std::size_t>(got) < kPieceSize) return Step::Go;
+        if (ended || sent - reported >= DeliveryObserver::kProgressBytes) {
+            const Steady::time_point now = Steady::now();
+            if (ended || now - reportedAt >= DeliveryObserver::kProgressInterval) {
+                observer_.FileProgress(sent, size);
+                reported = sent;
+                reportedAt = now;
+            }
+        }
+        if (!job.WriteToPrinter(piece, static_cast<std::size_t>(got))) {
+            return FileFailure(job.withdrawn() ? rid::kPrinterWriteFailedMessage
+                                               : rid::kPrinterStoppedMessage,
+                               job.lastError());
+        }
+        if (ended) return Step::Go;
     }
 }
 
 bool DeliveryWorker::RenderDrawings() {
-    for (std::size_t index : sendOrder_) {
-        PlotFileEntry& entry = entries_[index];
+    for (PlotFileEntry& entry : entries_) {
+        if (runState_.load() == RunState::Stopped) return false;
         if (!renderer_->IsDrawing(entry.filePath)) continue;
         std::string name = TemporaryFolder() + "/kslXXXXXX";
         const int fd = ::mkstemp(name.data());
@@ -306,17 +358,21 @@ bool DeliveryWorker::RenderDrawings() {
         UniqueFd output(fd);
         entry.renderedFile = name;
         const bool ownConfiguration = CarriesItsOwnConfiguration(entry.configuration);
+        // Saved on the side rather than in the entry: a copy of the whole record per entry
+        // would cost tens of kilobytes each in a long list.
+        std::optional<CUserObject> savedSettings;
+        ReferenceList savedReferences;
         if (ownConfiguration) {
-            entry.savedSettings = state_.values;
-            entry.savedReferences = state_.references;
+            savedSettings = state_.values;
+            savedReferences = state_.references;
             state_.values.currentConfiguration = entry.configuration;
             LoadAll(state_, messages_);
         }
         observer_.DrawingRendering(entry.filePath);
         const Result<void> rendered = renderer_->Render(entry.filePath, state_, output.get());
         if (ownConfiguration) {
-            state_.values = entry.savedSettings;
-            state_.references = entry.savedReferences;
+            state_.values = std::move(*savedSettings);
+            state_.references = std::move(savedReferences);
             RefreshAll(state_, messages_);
         }
         if (!rendered) {

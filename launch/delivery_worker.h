@@ -4,21 +4,25 @@
 // printer. For every entry and copy it writes a job stream (header, the plot file's bytes in
 // 512-byte pieces, trailer); in collated mode the job is framed by a job-start and a job-end
 // command so that the controller makes the copies, in per-set mode the list is repeated once per
-// set. It works on its own copy of the option state and of the entries, polls a run state shared
-// with the front end, and reports through an observer.
+// set. It works on its own copy of the option state and of the entries, looks at a run state
+// shared with the front end, and reports through an observer. Most callers use it through the send
+// owner (launch/delivery_run.h), which owns its thread and the parts it borrows.
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "compose/job_stream.h"
 #include "config/configuration_file.h"
 #include "config/option_state.h"
+#include "launch/drawing_renderer.h"
 #include "launch/plot_file_entry.h"
+#include "launch/run_state.h"
 #include "platform/clock.h"
 #include "platform/result.h"
 #include "platform/spooler.h"
@@ -26,9 +30,6 @@
 #include "shell/program_settings.h"
 
 namespace kestrum {
-
-// Shared with the front end; written by both, polled by the worker.
-enum RunState : int { kStopped = 0, kRunning = 1, kPaused = 2 };
 
 // What the worker reads from the settings and the status window, copied when the send starts.
 struct DeliverySettings {
@@ -44,10 +45,33 @@ struct DeliverySettings {
     std::chrono::milliseconds pauseAfterCopyPerSet{300};
 };
 
-// Progress and outcome reports. Called on the worker's thread; implementations hand them to their
-// own thread if they must.
+enum class DeliveryOutcome {
+    Completed,    // every checked printer's job was ended (also when none was checked)
+    NothingSent,  // the list was empty or the send was stopped before it began: nothing opened
+    Cancelled,    // stopped during the send or the pre-pass
+    Failed,       // a failure the user has been told about (or finishMessage tells)
+};
+
+struct DeliveryResult {
+    DeliveryOutcome outcome = DeliveryOutcome::NothingSent;
+    // For a failure to open a printer: the message the front end shows when it finishes the
+    // send (the other failures have been shown through the message sink already).
+    std::string finishMessage;
+    // When the send was cancelled or failed: whether a print job was open, and whether it was
+    // withdrawn (false when the spooler went away first; its message names the job).
+    bool jobWasOpen = false;
+    bool jobWithdrawn = false;
+};
+
+// Progress, messages and the end of a send. Called on the worker's thread; implementations hand
+// them to their own thread if they must. FileProgress is coalesced at the source: at most one
+// report per kProgressBytes and kProgressInterval (whichever comes later), and always one for a
+// file's last byte, so a queued signal per report stays cheap for any file size.
 class DeliveryObserver {
 public:
+    static constexpr std::uint64_t kProgressBytes = 64 * 1024;
+    static constexpr std::chrono::milliseconds kProgressInterval{40};
+
     virtual ~DeliveryObserver() = default;
     // Before the send: a drawing is being rendered (which can take a while for a large one).
     virtual void DrawingRendering(const std::string& /*path*/) {}
@@ -55,46 +79,28 @@ public:
     virtual void ListProgress(std::size_t /*position*/, std::size_t /*count*/) {}
     virtual void FileStarted(const std::string& /*path*/, std::uint64_t /*size*/) {}
     virtual void FileProgress(std::uint64_t /*sent*/, std::uint64_t /*size*/) {}
-    // The printer's job was handed to the spooler whole.
-    virtual void PrinterFinished(const std::string& /*printer*/) {}
-};
-
-enum class DeliveryOutcome {
-    Completed,  // every checked printer's job was ended (also when none was checked)
-    Nothing,    // the list was empty or the send was stopped before it began: nothing opened
-    Cancelled,  // stopped during the send; the open job was aborted
-    Failed,     // a failure the user has been told about; the open job was aborted
-};
-
-struct DeliveryResult {
-    DeliveryOutcome outcome = DeliveryOutcome::Nothing;
-    // For a failure to open a printer: the message the front end shows when it finishes the
-    // send (the other failures have been shown through the message sink already).
-    std::string finishMessage;
+    // The printer's job was handed to the spooler whole; `bytes` 0: it was empty, nothing went.
+    virtual void PrinterFinished(const std::string& /*printer*/, std::uint64_t /*bytes*/) {}
+    // A message for the user (the send owner routes the worker's message sink here).
+    virtual void ShowMessage(const Message& /*message*/) {}
+    // The send is over (the send owner calls it once, last).
+    virtual void SendFinished(const DeliveryResult& /*result*/) {}
 };
 
 // Writes the accounting lines of one printer's job before it is ended; false when it failed, has
-// told the user and aborted the job.
-using AccountingHook = std::function<bool(const std::vector<PlotFileEntry>& sendList,
+// told the user and aborted the job. `sendList` is the worker's own list in send order.
+using AccountingHook = std::function<bool(std::span<const PlotFileEntry> sendList,
                                           int jobCopies, SpoolJob& job)>;
-
-// The drawing renderer as the worker's pre-pass uses it.
-class DrawingRenderer {
-public:
-    virtual ~DrawingRenderer() = default;
-    virtual bool IsDrawing(const std::string& path) = 0;
-    // Renders `drawing` into the open `outputFile` with the state's current options. A failure
-    // ends the send: a plot the renderer gave up on is not sent as if it were the drawing.
-    virtual Result<void> Render(const std::string& drawing, OptionState& state,
-                                int outputFile) = 0;
-};
+// Called when a job whose lines were written could not be ended after all: the lines of a job
+// that was not printed are taken back.
+using AccountingWithdrawHook = std::function<void()>;
 
 class DeliveryWorker {
 public:
     // The worker owns `state` and `entries` (copies taken on the front end's thread); the rest
     // must outlive it.
     DeliveryWorker(Spooler& spooler, OptionState state, std::vector<PlotFileEntry> entries,
-                   DeliverySettings settings, std::atomic<int>& runState,
+                   DeliverySettings settings, RunStateCell& runState,
                    DeliveryObserver& observer, MessageSink& messages, const Clock& clock);
     ~DeliveryWorker();
     // The composer points into the worker's own option state.
@@ -103,7 +109,10 @@ public:
 
     // Optional parts: without an accounting writer no lines are written; without a renderer
     // drawings are sent as they are.
-    void SetAccountingHook(AccountingHook hook) { accounting_ = std::move(hook); }
+    void SetAccountingHook(AccountingHook hook, AccountingWithdrawHook withdraw = {}) {
+        accounting_ = std::move(hook);
+        withdrawAccounting_ = std::move(withdraw);
+    }
     void SetDrawingRenderer(DrawingRenderer* renderer) { renderer_ = renderer; }
 
     // One send, to the last printer. Blocks; runs on the worker thread. A status window starts
@@ -112,17 +121,19 @@ public:
     // every path out.
     DeliveryResult Run();
 
-    // The entries as the send left them (rendered files emptied or stale, as after a send).
+    // The entries as the send left them, in send order (rendered files emptied or stale, as after
+    // a send).
     const std::vector<PlotFileEntry>& entries() const { return entries_; }
 
 private:
     enum class Step { Go, Cancel, Fail };
 
     bool WaitWhilePaused();
-    Step SendToPrinter(const std::string& printer);
+    Step SendToPrinter(const std::string& printer, std::uint64_t& bytes);
     Step SendEntryCopies(SpoolJob& job, std::size_t index, std::chrono::milliseconds pause);
     Step SendOneCopy(SpoolJob& job, PlotFileEntry& entry);
     Step CopyFileData(SpoolJob& job, const PlotFileEntry& entry);
+    Step FileFailure(int resource, const std::string& detail);
     std::int32_t EntryCopies(const PlotFileEntry& entry);
     void ComposeStep(SpoolJob& job, const PlotFileEntry& entry, bool header);
     bool RenderDrawings();
@@ -134,19 +145,21 @@ private:
     OptionState state_;
     std::vector<PlotFileEntry> entries_;
     DeliverySettings settings_;
-    std::atomic<int>& runState_;
+    RunStateCell& runState_;
     DeliveryObserver& observer_;
     MessageSink& messages_;
     const Clock& clock_;
     AccountingHook accounting_;
+    AccountingWithdrawHook withdrawAccounting_;
     DrawingRenderer* renderer_ = nullptr;
 
     OptionStateExports exports_;
     std::unique_ptr<JobStreamComposer> composer_;
 
-    std::vector<std::size_t> sendOrder_;  // indices into entries_
     std::vector<std::int32_t> entryCopies_;  // by send position; no limit on the list's length
     std::string lastFinishMessage_;
+    bool jobWasOpen_ = false;    // the current printer's job has been opened
+    bool jobWithdrawn_ = false;  // and, after a failure or cancel, withdrawn
 };
 
 }  // namespace kestrum

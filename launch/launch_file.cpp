@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "launch/user_object_record.h"
@@ -19,15 +22,62 @@ namespace kestrum {
 
 namespace {
 
-template <typename Archive, typename Entry>
-void TransferEntry(Archive& ar, Entry& entry) {
+// Writing and sizing: the entry's fields, its record and its references, in order.
+template <typename Archive>
+void TransferEntry(Archive& ar, const PlotFileEntry& entry) {
     ar.Text(entry.filePath);
     ar.Long(entry.isDrawing);
     ar.Text(entry.renderedFile);
     ar.Text(entry.configuration);
-    TransferUserObject(ar, entry.savedSettings);
-    ar.Texts(entry.savedReferences);
+    TransferUserObject(ar, entry.savedSettings.get());
+    ar.Texts(entry.savedReferences.get());
 }
+
+// Reading hands every entry whose record bytes are the same one shared record: a long list
+// saved from one session holds the same record in every entry, tens of kilobytes each once read.
+class RecordPool {
+  public:
+    explicit RecordPool(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    bool ReadEntry(RecordReader& in, PlotFileEntry& entry) {
+        in.Text(entry.filePath);
+        in.Long(entry.isDrawing);
+        in.Text(entry.renderedFile);
+        in.Text(entry.configuration);
+        const std::size_t recordStart = bytes_.size() - in.remaining();
+        auto settings = std::make_shared<CUserObject>();
+        TransferUserObject(in, *settings);
+        const std::size_t referencesStart = bytes_.size() - in.remaining();
+        auto references = std::make_shared<ReferenceList>();
+        in.Texts(*references);
+        if (!in.ok()) return false;
+        const std::size_t end = bytes_.size() - in.remaining();
+        entry.savedSettings = SharedValue<CUserObject>(
+            Pooled(settings_, Slice(recordStart, referencesStart), std::move(settings)));
+        entry.savedReferences = SharedValue<ReferenceList>(
+            Pooled(references_, Slice(referencesStart, end), std::move(references)));
+        return true;
+    }
+
+  private:
+    template <typename T>
+    using Pool = std::unordered_map<std::string_view, std::shared_ptr<const T>>;
+
+    std::string_view Slice(std::size_t from, std::size_t to) const {
+        return {reinterpret_cast<const char*>(bytes_.data()) + from, to - from};
+    }
+
+    template <typename T>
+    static std::shared_ptr<const T> Pooled(Pool<T>& pool, std::string_view raw,
+                                           std::shared_ptr<T> read) {
+        auto [found, added] = pool.try_emplace(raw, std::move(read));
+        return found->second;
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    Pool<CUserObject> settings_;
+    Pool<ReferenceList> references_;
+};
 
 std::size_t MinimumEntrySize() {
     static const std::size_t size = [] {
@@ -196,7 +246,8 @@ LaunchFileReading DecodeLaunchFile(std::span<const std::uint8_t> bytes, std::str
         return Refused(LaunchFileFault::NotALaunchFile,
                        Quoted(fileName) + " is not a launch file.");
     }
-    RecordReader in(bytes.subspan(kLaunchFileSignature.size()));
+    const std::span<const std::uint8_t> body = bytes.subspan(kLaunchFileSignature.size());
+    RecordReader in(body);
     std::uint32_t count = 0;
     in.Long(count);
     if (!in.ok()) return Damaged(fileName, "it ends before its number of entries.");
@@ -206,10 +257,13 @@ LaunchFileReading DecodeLaunchFile(std::span<const std::uint8_t> bytes, std::str
     }
 
     LaunchFileReading reading;
+    reading.entries.reserve(count);
+    RecordPool pool(body);
     for (std::uint32_t i = 0; i < count; ++i) {
         PlotFileEntry entry;
-        TransferEntry(in, entry);
-        if (!in.ok()) return Damaged(fileName, EntryProblem(in, std::size_t{i} + 1));
+        if (!pool.ReadEntry(in, entry)) {
+            return Damaged(fileName, EntryProblem(in, std::size_t{i} + 1));
+        }
         reading.entries.push_back(std::move(entry));
     }
     return reading;

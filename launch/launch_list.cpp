@@ -94,11 +94,18 @@ bool LaunchList::SelectedIsDrawing() const {
 }
 
 void LaunchList::SetConfigurationsApply(bool apply) {
+    if (apply == configurationsApply_) return;
     configurationsApply_ = apply;
-    if (apply) return;
     for (Item& item : items_) {
-        item.entry.configuration.clear();
-        item.line = item.entry.filePath;
+        if (!apply) {
+            item.keptConfiguration = std::move(item.entry.configuration);
+            item.entry.configuration.clear();
+            item.line = item.entry.filePath;
+        } else if (item.keptConfiguration) {
+            item.entry.configuration = std::move(*item.keptConfiguration);
+            item.keptConfiguration.reset();
+            item.line = LaunchLine(item.entry);
+        }
     }
 }
 
@@ -162,7 +169,7 @@ void LaunchList::Replace(std::vector<PlotFileEntry> entries) {
     items_.reserve(entries.size());
     for (PlotFileEntry& entry : entries) {
         std::string line = LaunchLine(entry);
-        items_.push_back(Item{std::move(entry), std::move(line)});
+        items_.push_back(Item{std::move(entry), std::move(line), std::nullopt});
     }
     Select(items_.empty() ? std::nullopt : std::optional<std::size_t>(items_.size() - 1));
 }

@@ -72,7 +72,9 @@ class LaunchList {
 
     bool configurationsApply() const { return configurationsApply_; }
     // Switching off empties every entry's configuration and shows its full path instead of its
-    // line. Switching on changes no entry or line: what was emptied stays empty.
+    // line; each assignment is kept aside meanwhile. Switching on brings the kept assignments back
+    // with their lines (a printer type chosen for a moment must not erase a whole list's
+    // configurations); entries added or read while they were off stay as they are.
     void SetConfigurationsApply(bool apply);
 
     // Appends an entry for a full path and selects it. Its configuration is the new-entry text
@@ -104,6 +106,8 @@ class LaunchList {
     struct Item {
         PlotFileEntry entry;
         std::string line;
+        // The assignment emptied when configurations stopped applying.
+        std::optional<std::string> keptConfiguration;
     };
 
     PlotFileEntry* Selected();

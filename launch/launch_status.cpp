@@ -10,53 +10,53 @@ LaunchStatus::LaunchStatus(bool persistent, bool folderOptions)
     : persistent_(persistent), folderBoxShown_(folderOptions) {}
 
 void LaunchStatus::StoreRunState(RunState state) {
-    runState_.store(static_cast<int>(state));
+    runState_.store(state);
     runState_.notify_all();
 }
 
 void LaunchStatus::PrepareForWorker() {
     // A destroyed window gets no new worker; keep it stopped so a late restart ends at once.
     if (destroyed_.load()) return;
-    StoreRunState(kPaused);
+    StoreRunState(RunState::Paused);
 }
 
 RunState LaunchStatus::ToggleStartPause() {
     // The worker and the user (or a command client) may toggle at the same moment; the exchange
     // makes each toggle act on the state the other left.
-    int state = runState_.load();
-    int next;
+    RunState state = runState_.load();
+    RunState next;
     do {
-        if (state == kStopped) return kStopped;
-        next = state == kRunning ? kPaused : kRunning;
+        if (state == RunState::Stopped) return RunState::Stopped;
+        next = state == RunState::Running ? RunState::Paused : RunState::Running;
     } while (!runState_.compare_exchange_weak(state, next));
     runState_.notify_all();
-    return static_cast<RunState>(next);
+    return next;
 }
 
 void LaunchStatus::Cancel() {
-    StoreRunState(kStopped);
+    StoreRunState(RunState::Stopped);
 }
 
 RunState LaunchStatus::WaitWhilePaused() const {
-    int state = runState_.load();
-    while (state == kPaused) {
-        runState_.wait(kPaused);
+    RunState state = runState_.load();
+    while (state == RunState::Paused) {
+        runState_.wait(RunState::Paused);
         state = runState_.load();
     }
-    return static_cast<RunState>(state);
+    return state;
 }
 
 RunState LaunchStatus::ReturnToWaiting() {
-    int expected = kRunning;
-    if (runState_.compare_exchange_strong(expected, kPaused)) {
+    RunState expected = RunState::Running;
+    if (runState_.compare_exchange_strong(expected, RunState::Paused)) {
         runState_.notify_all();
-        return kPaused;
+        return RunState::Paused;
     }
-    return static_cast<RunState>(expected);
+    return expected;
 }
 
 std::string_view LaunchStatus::StartPauseCaption() const {
-    return LoadResourceString(runState() == kRunning ? rid::kPauseCaption : rid::kStartCaption);
+    return LoadResourceString(runState() == RunState::Running ? rid::kPauseCaption : rid::kStartCaption);
 }
 
 void LaunchStatus::OnShownOrHidden(PrinterType printerType) {
@@ -71,7 +71,7 @@ CloseAction LaunchStatus::OnCloseRequested() const {
 
 void LaunchStatus::OnDestroyed() {
     destroyed_.store(true);
-    StoreRunState(kStopped);
+    StoreRunState(RunState::Stopped);
 }
 
 std::vector<std::string> LaunchStatus::CopiesItems() {

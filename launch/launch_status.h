@@ -7,7 +7,9 @@
 //
 // Threads. The user-interface thread owns the object and the window that mirrors it, and makes
 // every change of the run state (start/pause, cancel, destruction, restart). The window's delivery
-// worker runs on its own thread: it polls runStateCell() at every entry, copy and 512-byte piece,
+// worker runs on its own thread (a DeliveryRun given runStateCell(), fed back through a
+// LaunchStatusFeed): it looks at the cell at every entry, copy and 512-byte piece, waits on it
+// while paused (every change made here wakes it),
 // and may call, at any time, WaitWhilePaused, ReturnToWaiting, jobCopies, reverseOrder, SetBusy,
 // the progress and caption setters and FinishLaunch. Every member is safe to call from either
 // thread; nothing here blocks except WaitWhilePaused. The run state, copies, order and flags are
@@ -21,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "launch/delivery_worker.h"  // RunState, the worker's view of the same cell
+#include "launch/run_state.h"
 #include "platform/result.h"
 #include "shell/message_sink.h"
 #include "shell/printer_type.h"
@@ -91,10 +93,11 @@ class LaunchStatus {
 
     // --- Run state ---
 
-    RunState runState() const { return static_cast<RunState>(runState_.load()); }
+    RunState runState() const { return runState_.load(); }
 
-    // The cell the delivery worker polls; hand it to the worker and let only this object write it.
-    std::atomic<int>& runStateCell() { return runState_; }
+    // The cell the delivery worker looks at; hand it to the send owner and let only this object
+    // (and the send owner's cancel) write it.
+    RunStateCell& runStateCell() { return runState_; }
 
     // UI thread, before every worker is started (at creation and at each restart): the window
     // waits, paused, with the start caption. Done here rather than by the new worker so that a
@@ -186,7 +189,7 @@ class LaunchStatus {
     void StoreRunState(RunState state);
 
     const bool persistent_;
-    std::atomic<int> runState_{kStopped};
+    RunStateCell runState_{RunState::Stopped};
     std::atomic<bool> destroyed_{false};
     std::atomic<int> copiesChoice_{0};
     std::atomic<bool> reverseOrder_{false};

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/error_text.h"
 #include "platform/write_gatherer.h"
@@ -69,8 +71,49 @@ std::string CancelJob(const std::string& server, const std::string& printer, int
     if (!http) return "the print scheduler cannot be reached";
     const ipp_status_t status = cupsCancelJob2(http.get(), printer.c_str(), jobId, 0);
     if (Succeeded(status)) return {};
+    // A scheduler that went away answers with a transport failure, not a refusal.
+    if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL) {
+        return "the print scheduler did not answer";
+    }
     const std::string detail = LastCupsDetail();
     return "the print scheduler refused to cancel it" + detail;
+}
+
+// Jobs that could not be withdrawn because the scheduler was gone: tried again whenever a job is
+// opened later in the same run, so that a held half job does not wait for its owner by hand.
+struct HeldJob {
+    std::string server;
+    std::string printer;
+    int jobId;
+};
+std::mutex heldJobsMutex;
+std::vector<HeldJob> heldJobs;
+
+void RememberHeldJob(const std::string& server, const std::string& printer, int jobId) {
+    std::lock_guard lock(heldJobsMutex);
+    heldJobs.push_back({server, printer, jobId});
+}
+
+void RetryHeldJobs() {
+    std::vector<HeldJob> pending;
+    {
+        std::lock_guard lock(heldJobsMutex);
+        pending.swap(heldJobs);
+    }
+    std::vector<HeldJob> still;
+    for (const HeldJob& job : pending) {
+        if (!CancelJob(job.server, job.printer, job.jobId).empty()) still.push_back(job);
+    }
+    std::lock_guard lock(heldJobsMutex);
+    heldJobs.insert(heldJobs.end(), still.begin(), still.end());
+}
+
+// What the user is told about a job that is left on the scheduler: its number, so that it can
+// be removed by hand.
+std::string HeldJobText(int jobId, const std::string& cause) {
+    return " Job " + std::to_string(jobId) + " could not be withdrawn (" + cause +
+           ") and may stay held on the print scheduler: remove it with \"cancel " +
+           std::to_string(jobId) + "\".";
 }
 
 // The state the scheduler gives the job, or 0 when it cannot be asked.
@@ -113,6 +156,7 @@ class CupsSpoolJob final : public SpoolJob {
     Result<void> EndPrintJob() override;
     void AbortPrintJob() override;
     std::string lastError() const override { return lastError_; }
+    bool withdrawn() const override { return withdrawn_; }
 
   private:
     enum class State { Open, Ended, Failed, Aborted };
@@ -131,6 +175,7 @@ class CupsSpoolJob final : public SpoolJob {
     std::uint64_t sent_ = 0;  // handed to libcups
     State state_ = State::Open;
     std::string lastError_;
+    bool withdrawn_ = true;
 };
 
 bool CupsSpoolJob::WriteToPrinter(const void* bytes, std::size_t length) {
@@ -169,8 +214,9 @@ void CupsSpoolJob::FailAndCancel(std::string message) {
     http_.reset();
     lastError_ = std::move(message);
     if (!cancelFailure.empty()) {
-        lastError_ +=
-            " Job " + std::to_string(jobId_) + " could not be cancelled: " + cancelFailure + ".";
+        lastError_ += HeldJobText(jobId_, cancelFailure);
+        withdrawn_ = false;
+        RememberHeldJob(server_, printer_, jobId_);
     }
     state_ = State::Failed;
 }
@@ -227,8 +273,10 @@ void CupsSpoolJob::AbortPrintJob() {
     http_.reset();
     state_ = State::Aborted;
     if (!cancelFailure.empty()) {
-        lastError_ = "Job " + std::to_string(jobId_) + " for printer " + Quoted(printer_) +
-                     " could not be cancelled: " + cancelFailure + ".";
+        lastError_ = "The job for printer " + Quoted(printer_) + " was stopped." +
+                     HeldJobText(jobId_, cancelFailure);
+        withdrawn_ = false;
+        RememberHeldJob(server_, printer_, jobId_);
     }
 }
 
@@ -281,6 +329,7 @@ Result<std::unique_ptr<SpoolJob>> CupsSpooler::OpenPrintJob(const std::string& p
         return Fail("Cannot send to printer " + Quoted(printer) +
                     ": the name is reserved for the drawing renderer.");
     }
+    RetryHeldJobs();
     const std::string server = CurrentServer();
     Connection http = Connect(server);
     if (!http) {

@@ -35,6 +35,10 @@ public:
 
     // The last failure of WriteToPrinter, worded for the user (empty when there was none).
     virtual std::string lastError() const = 0;
+
+    // After a failure or AbortPrintJob: false when part of the job may be left on the spooler
+    // (the scheduler went away before it could be withdrawn); lastError() then names the job.
+    virtual bool withdrawn() const { return true; }
 };
 
 struct PrinterQueue {

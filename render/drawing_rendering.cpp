@@ -55,6 +55,29 @@ Result<void> LibraryDrawingRenderer::Render(const std::string& drawing, OptionSt
     return RenderDrawingToFile(renderer_, state, drawing, outputFile);
 }
 
+namespace {
+
+// Owns its binding, so the library stays loaded for as long as a send holds the renderer.
+class OwningDrawingRenderer final : public DrawingRenderer {
+  public:
+    explicit OwningDrawingRenderer(RendererBinding binding) : binding_(std::move(binding)) {}
+    bool IsDrawing(const std::string& path) override { return IsDrawingToRender(binding_, path); }
+    Result<void> Render(const std::string& drawing, OptionState& state, int outputFile) override {
+        return RenderDrawingToFile(binding_, state, drawing, outputFile);
+    }
+
+  private:
+    RendererBinding binding_;
+};
+
+}  // namespace
+
+std::shared_ptr<DrawingRenderer> ProgramDrawingRenderer() {
+    RendererBinding binding = RendererBinding::ForProgram();
+    if (!binding.available()) return nullptr;
+    return std::make_shared<OwningDrawingRenderer>(std::move(binding));
+}
+
 std::size_t PreviewBitmap::InkCount() const {
     std::size_t count = 0;
     for (std::uint8_t byte : bits) count += static_cast<std::size_t>(std::popcount(byte));

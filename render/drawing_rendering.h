@@ -4,11 +4,12 @@
 // the 300 x 300 one-bit preview picture.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/option_state.h"
-#include "launch/delivery_worker.h"
+#include "launch/drawing_renderer.h"
 #include "platform/result.h"
 #include "render/renderer_binding.h"
 
@@ -37,6 +38,10 @@ class LibraryDrawingRenderer final : public DrawingRenderer {
   private:
     const RendererBinding& renderer_;
 };
+
+// The program's renderer (RendererBinding::ForProgram) for a send owner, which keeps it for the
+// send; none when the library is not there, so drawings go out as they are.
+std::shared_ptr<DrawingRenderer> ProgramDrawingRenderer();
 
 struct PreviewBitmap {
     static constexpr int kWidth = ACADHPGL_BITMAP_WIDTH;

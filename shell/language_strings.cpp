@@ -597,6 +597,30 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kCliBadNow, "--now \"%1\" is not a local time of the form YYYY-MM-DDTHH:MM:SS."},
     ResourceString{kCliBadPrinterType,
                    "--printer-type \"%1\" is not one of generic, velmar, oce9400."},
+    ResourceString{kPlotFileChangedMessage,
+                   "A plot file changed while it was being sent. The job has been cancelled."},
+    ResourceString{kPlotFileChangedDetail,
+                   "\"%1\" held %2 bytes when its copy began, but %3 bytes were read."},
+    ResourceString{kPlotFileNotRegularMessage,
+                   "\"%1\" is not a regular file (it is a device, a pipe, a socket or a folder), "
+                   "so it cannot be sent as a plot file."},
+    ResourceString{kPrinterStoppedMessage,
+                   "The printer queue stopped taking the data before the job could be "
+                   "withdrawn."},
+    ResourceString{kCliRenderingDrawing, "kestrum-cli: rendering the drawing %1"},
+    ResourceString{kCliSendingTo, "kestrum-cli: sending to %1"},
+    ResourceString{kCliFileLine, "kestrum-cli:   %1 (%2 bytes)"},
+    ResourceString{kCliHandedToSpooler, "kestrum-cli: handed the job to the spooler for %1"},
+    ResourceString{kCliListEmpty, "kestrum-cli: the launch list is empty; nothing was sent."},
+    ResourceString{kCliCancelledWithdrawn,
+                   "the send was cancelled; the open print job was withdrawn."},
+    ResourceString{kCliFailedWithdrawn, "the send failed; the open print job was withdrawn."},
+    ResourceString{kCliCancelledNoJob, "the send was cancelled before a print job was opened."},
+    ResourceString{kCliFailed, "the send failed."},
+    ResourceString{kCliNothingSentEmpty,
+                   "kestrum-cli: nothing was sent to %1: the plot files are empty."},
+    ResourceString{kCliCancelledHeld,
+                   "the send was cancelled; the open print job could not be withdrawn."},
 };
 
 constexpr bool StrictlyAscending() {

@@ -442,5 +442,21 @@ inline constexpr int kCliOutputWriteFailed = 60141;
 inline constexpr int kCliJobStreamWriteFailed = 60142;
 inline constexpr int kCliBadNow = 60143;
 inline constexpr int kCliBadPrinterType = 60144;
+// Sending: the send owner, kestrum-cli's send command and the command session (60200-60299).
+inline constexpr int kPlotFileChangedMessage = 60200;
+inline constexpr int kPlotFileChangedDetail = 60201;
+inline constexpr int kPlotFileNotRegularMessage = 60202;
+inline constexpr int kPrinterStoppedMessage = 60203;
+inline constexpr int kCliRenderingDrawing = 60210;
+inline constexpr int kCliSendingTo = 60211;
+inline constexpr int kCliFileLine = 60212;
+inline constexpr int kCliHandedToSpooler = 60213;
+inline constexpr int kCliListEmpty = 60214;
+inline constexpr int kCliCancelledWithdrawn = 60215;
+inline constexpr int kCliFailedWithdrawn = 60216;
+inline constexpr int kCliCancelledNoJob = 60217;
+inline constexpr int kCliFailed = 60218;
+inline constexpr int kCliNothingSentEmpty = 60219;
+inline constexpr int kCliCancelledHeld = 60220;
 
 }  // namespace kestrum::rid

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "fake_spooler.h"
+#include "launch/delivery_worker.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 #include "temp_folder.h"
@@ -102,7 +103,7 @@ TEST_F(DrawingRenderingTest, WorkerRendersWithTheEntrysOwnConfiguration) {
                                 "=X1100 Y850\n[" + Text(rid::kAcadColourSectionPrefix) + "1]\n" +
                                 Text(rid::kAcadColourPenKey) + "=6\n");
     test::FakeSpooler spooler({"plotter"});
-    std::atomic<int> runState{kRunning};
+    RunStateCell runState{RunState::Running};
     DeliveryObserver observer;
     CollectingMessageSink messages;
     FixedClock clock{LocalTime{2026, 12, 7, 10, 0, 0}};

@@ -147,7 +147,7 @@ TEST(LaunchFileLayout, EntryRecordFieldByField) {
     entry.renderedFile = "/tmp/kslAB";
     entry.configuration = "/c/b.cfg";
     entry.savedSettings = DistinctRecord();
-    entry.savedReferences = {"/x1", "/x2", "/x3"};
+    entry.savedReferences = ReferenceList{"/x1", "/x2", "/x3"};
 
     Expected b;
     b.Raw(kLaunchFileSignature).U32(1);
@@ -197,13 +197,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, LaunchFileCountedTextTest, testing::ValuesIn(kLen
 
 TEST(LaunchFileLayout, ReferenceCountBeyondWordUsesLongCount) {
     PlotFileEntry entry;
-    entry.savedReferences.assign(0xFFFF, "");
+    entry.savedReferences.edit().assign(0xFFFF, "");
     const Bytes written = Encode({entry});
     const Bytes tail(written.end() - 0xFFFF - 6, written.end() - 0xFFFF);
     EXPECT_EQ(tail, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}));
     LaunchFileReading read = DecodeLaunchFile(written, "t.lch");
     ASSERT_TRUE(read.ok()) << read.message;
-    EXPECT_EQ(read.entries[0].savedReferences.size(), 0xFFFFu);
+    EXPECT_EQ(read.entries[0].savedReferences->size(), 0xFFFFu);
 }
 
 struct FixedRow {
@@ -219,12 +219,12 @@ class LaunchFileFixedFieldTest : public testing::TestWithParam<FixedRow> {};
 TEST_P(LaunchFileFixedFieldTest, KeepsAtMostSizeLessOne) {
     const FixedRow& row = GetParam();
     PlotFileEntry entry;
-    entry.savedSettings.job.tray = row.tray;
-    entry.savedSettings.hpglPens[0].lineJoin = row.lineJoin;
+    entry.savedSettings.edit().job.tray = row.tray;
+    entry.savedSettings.edit().hpglPens[0].lineJoin = row.lineJoin;
     LaunchFileReading read = DecodeLaunchFile(Encode({entry}), "t.lch");
     ASSERT_TRUE(read.ok()) << read.message;
-    EXPECT_EQ(read.entries[0].savedSettings.job.tray, row.trayRead);
-    EXPECT_EQ(read.entries[0].savedSettings.hpglPens[0].lineJoin, row.lineJoinRead);
+    EXPECT_EQ(read.entries[0].savedSettings->job.tray, row.trayRead);
+    EXPECT_EQ(read.entries[0].savedSettings->hpglPens[0].lineJoin, row.lineJoinRead);
     // Once cut, a value stays as it is however often it is saved again.
     EXPECT_EQ(DecodeLaunchFile(Encode(read.entries), "t.lch").entries, read.entries);
 }
@@ -244,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, LaunchFileFixedFieldTest, testing::ValuesIn(kFixe
 
 TEST(LaunchFileLayout, FixedFieldWithoutZeroReadsAllButLastByte) {
     PlotFileEntry entry;
-    entry.savedSettings.job.tray = "TRAYMARK";
+    entry.savedSettings.edit().job.tray = "TRAYMARK";
     Bytes bytes = Encode({entry});
     const std::string_view mark = "TRAYMARK";
     const auto tray = std::search(bytes.begin(), bytes.end(), mark.begin(), mark.end());
@@ -252,7 +252,7 @@ TEST(LaunchFileLayout, FixedFieldWithoutZeroReadsAllButLastByte) {
     std::fill(tray, tray + 20, 'Z');
     LaunchFileReading read = DecodeLaunchFile(bytes, "t.lch");
     ASSERT_TRUE(read.ok()) << read.message;
-    EXPECT_EQ(read.entries[0].savedSettings.job.tray, std::string(19, 'Z'));
+    EXPECT_EQ(read.entries[0].savedSettings->job.tray, std::string(19, 'Z'));
 }
 
 std::vector<PlotFileEntry> VariedEntries(int count) {
@@ -264,14 +264,34 @@ std::vector<PlotFileEntry> VariedEntries(int count) {
         entry.renderedFile = i % 5 == 0 ? N("/tmp/ksl", i) : "";
         entry.configuration = i % 2 == 0 ? N("C:\\cfg\\c", i) + ".cfg" : "<Current settings>";
         entry.savedSettings = i % 4 == 0 ? DistinctRecord() : CUserObject{};
-        entry.savedSettings.recordTag = static_cast<std::uint16_t>(i);
-        entry.savedSettings.kind = static_cast<ConfigurationKind>(i % 256);
-        entry.savedSettings.unusedField[i % 31] = static_cast<std::uint8_t>(i);
-        entry.savedSettings.stamp.gValue = std::string("nul\0inside", 10);
-        for (int r = 0; r < i % 4; ++r) entry.savedReferences.push_back(N("/xref/", r));
+        CUserObject& record = entry.savedSettings.edit();
+        record.recordTag = static_cast<std::uint16_t>(i);
+        record.kind = static_cast<ConfigurationKind>(i % 256);
+        record.unusedField[i % 31] = static_cast<std::uint8_t>(i);
+        record.stamp.gValue = std::string("nul\0inside", 10);
+        for (int r = 0; r < i % 4; ++r) entry.savedReferences.edit().push_back(N("/xref/", r));
         entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+TEST(LaunchFileRoundTrip, EntriesWithTheSameRecordShareOneCopy) {
+    std::vector<PlotFileEntry> entries = VariedEntries(3);
+    for (PlotFileEntry& entry : entries) {
+        entry.savedSettings = DistinctRecord();
+        entry.savedReferences = ReferenceList{"/x"};
+    }
+    entries[2].savedSettings.edit().job.tray = "OTHER";
+    LaunchFileReading read = DecodeLaunchFile(Encode(entries), "t.lch");
+    ASSERT_TRUE(read.ok()) << read.message;
+    EXPECT_EQ(read.entries, entries);
+    EXPECT_TRUE(read.entries[0].savedSettings.SharesWith(read.entries[1].savedSettings));
+    EXPECT_FALSE(read.entries[0].savedSettings.SharesWith(read.entries[2].savedSettings));
+    EXPECT_TRUE(read.entries[0].savedReferences.SharesWith(read.entries[2].savedReferences));
+
+    // Changing one entry's record leaves the others' alone.
+    read.entries[1].savedSettings.edit().job.tray = "CHANGED";
+    EXPECT_EQ(read.entries[0].savedSettings->job.tray, entries[0].savedSettings->job.tray);
 }
 
 TEST(LaunchFileRoundTrip, ThreeHundredEntriesComeBackEqual) {

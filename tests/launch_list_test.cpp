@@ -89,7 +89,7 @@ TEST(LaunchList, AddedEntryIsMarkedSelectedAndGetsNewEntryConfiguration) {
     EXPECT_EQ(list.entry(1).isDrawing, 0);
     EXPECT_EQ(list.entry(1).configuration, Text(rid::kNewEntryConfiguration));
     EXPECT_EQ(list.entry(1).savedSettings, CUserObject{});
-    EXPECT_TRUE(list.entry(1).savedReferences.empty());
+    EXPECT_TRUE(list.entry(1).savedReferences->empty());
     EXPECT_EQ(list.line(1), "plan.plt\t" + Text(rid::kNewEntryConfiguration));
     EXPECT_EQ(list.selection(), 1u);
     EXPECT_EQ(list.SelectedPath(), "/p/plan.plt");
@@ -179,20 +179,31 @@ const MoveRow kMoves[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, LaunchListMoveTest, testing::ValuesIn(kMoves),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LaunchList, ConfigurationsOffEmptiesAndShowsFullPathsAlsoAfterTheyApplyAgain) {
+TEST(LaunchList, ConfigurationsOffEmptiesAndShowsFullPathsThenTheAssignmentsComeBack) {
     LaunchList list = ListOf("AB");
     list.Select(0);
     ASSERT_TRUE(list.AssignConfiguration("/c/a.cfg").ok());
+    const std::vector<std::string> lines{list.line(0), list.line(1)};
+    const std::vector<PlotFileEntry> assigned = list.Entries();
 
     list.SetConfigurationsApply(false);
-    list.SetConfigurationsApply(true);
+    list.SetConfigurationsApply(false);  // a second switch-off must not lose what is kept
     for (std::size_t i = 0; i < list.size(); ++i) {
         EXPECT_EQ(list.entry(i).configuration, "");
         EXPECT_EQ(list.line(i), list.entry(i).filePath);
     }
-    // New entries get the configuration column again.
-    list.AddEntry("/p/C");
-    EXPECT_EQ(list.line(2), "C\t" + Text(rid::kNewEntryConfiguration));
+    // A send meanwhile takes the entries without configurations.
+    for (const PlotFileEntry& entry : list.Entries()) EXPECT_EQ(entry.configuration, "");
+
+    list.AddEntry("/p/C");  // added while off: nothing to bring back
+    list.SetConfigurationsApply(true);
+    EXPECT_EQ(list.entry(0).configuration, "/c/a.cfg");
+    EXPECT_EQ(list.entry(1).configuration, assigned[1].configuration);
+    EXPECT_EQ(list.line(0), lines[0]);
+    EXPECT_EQ(list.line(1), lines[1]);
+    EXPECT_EQ(list.entry(2).configuration, "");
+    list.AddEntry("/p/D");
+    EXPECT_EQ(list.line(3), "D\t" + Text(rid::kNewEntryConfiguration));
 }
 
 TEST(LaunchList, WhileConfigurationsDoNotApplyNewEntriesHaveNoneAndAssigningDoesNothing) {

@@ -130,7 +130,7 @@ class OptionStateTest : public testing::Test {
         settings.printers = {"plotter"};
         settings.printerType = type;
         settings.pauseAfterCopyCollated = settings.pauseAfterCopyPerSet = {};
-        std::atomic<int> runState{kRunning};
+        RunStateCell runState{RunState::Running};
         DeliveryObserver observer;
         std::vector<PlotFileEntry> entries{a, b};
         if (!currentFirst) std::swap(entries[0], entries[1]);
