@@ -197,8 +197,7 @@ TEST_F(AccountingTest, CreatesTheDefaultFolderOnlyForAFileInIt) {
     EXPECT_EQ(messages.messages()[0].resource, rid::kAccountPathNotFoundMessage);
 }
 
-class AccountingLockTest : public AccountingTest,
-                           public ::testing::WithParamInterface<LockKind> {};
+class AccountingLockTest : public AccountingTest, public ::testing::WithParamInterface<LockKind> {};
 
 TEST_P(AccountingLockTest, WaitsForAnotherWriterThenWrites) {
     const auto file = folder / "account.txt";
@@ -241,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, AccountingLockTest,
                          ::testing::Values(LockKind::Record, LockKind::Flock),
                          [](const auto& info) {
                              return std::string(info.param == LockKind::Record ? "recordLock"
-                                                                                : "flock");
+                                                                               : "flock");
                          });
 
 TEST_F(AccountingTest, GivesUpOnAFileHeldForGoodAndAbortsTheJob) {

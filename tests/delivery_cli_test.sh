@@ -354,37 +354,54 @@ check "empty file not handed over" bash -c "! grep -q 'handed the job' '$work/er
 account="$work/account.txt"
 printf '[General]\nJobTicket=Yes\n[DefaultPath]\nAccountFile=%s\n' "$account" >"$ini"
 : >"$account"
-hold_lock() {  # hold_lock SECONDS: another process holds the account file's write lock
-    rm -f "$work/locked"
+hold_lock() {  # hold_lock record|flock: another process holds the account file's write lock
+    rm -f "$work/locked"  # until release_lock
     "$python" -c '
-import fcntl, sys, time
+import fcntl, signal, sys
+signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGUSR1})
 f = open(sys.argv[1], "a")
-fcntl.lockf(f, fcntl.LOCK_EX)
+if sys.argv[3] == "flock":
+    fcntl.flock(f, fcntl.LOCK_EX)
+else:
+    fcntl.lockf(f, fcntl.LOCK_EX)
 open(sys.argv[2], "w").close()
-time.sleep(float(sys.argv[3]))
+signal.sigwait({signal.SIGUSR1})
 ' "$account" "$work/locked" "$1" &
     locker=$!
     wait_until 10 test -e "$work/locked"
 }
+release_lock() { kill -USR1 "$locker"; wait "$locker"; }
+running() { kill -0 "$1" 2>/dev/null; }
+
+# Held before the send and released only once the send is seen waiting: it must still be running
+# with no line written, and must then finish.
 clear_plotter main
 mark=$(last_job plotter)
-hold_lock 2
-check "lock 2 s waits" exits 0 "$cli" send --printer plotter --pause-ms 0 --no-config a.plt
-wait "$locker"
-check "lock 2 s line written" grep -q "a.plt" "$account"
-check "lock 2 s printed" received_jobs main 1
-check "lock 2 s job completed" jobs_in plotter "$mark" completed
+hold_lock record
+"$cli" send --printer plotter --pause-ms 0 --no-config a.plt >out 2>err &
+sender=$!
+wait_until 20 started_file err a.plt
+sleep 1  # well past the first wait of 250 ms
+check "lock held: still waiting" running "$sender"
+check "lock held: no line yet" test ! -s "$account"
+release_lock
+wait "$sender"
+check "lock released: send succeeds" test "$?" -eq 0
+check "lock released: line written" grep -q "a.plt" "$account"
+check "lock released: printed" received_jobs main 1
+check "lock released: job completed" jobs_in plotter "$mark" completed
 
+# Held past every retry (flock this time: either kind keeps writers out); released afterwards.
 clear_plotter main
 mark=$(last_job plotter)
 lines_before=$(wc -l <"$account")
-hold_lock 20
-check "lock 20 s fails" fails "$cli" send --printer plotter --pause-ms 0 --no-config a.plt
-kill "$locker" 2>/dev/null; wait "$locker" 2>/dev/null
-check "lock 20 s message" stderr_has "$(str 59470)"
-check "lock 20 s no line" test "$(wc -l <"$account")" -eq "$lines_before"
-check "lock 20 s job withdrawn" jobs_in plotter "$mark" canceled aborted
-check "lock 20 s nothing printed" received_jobs main 0
+hold_lock flock
+check "lock kept fails" fails "$cli" send --printer plotter --pause-ms 0 --no-config a.plt
+release_lock
+check "lock kept message" stderr_has "$(str 59470)"
+check "lock kept no line" test "$(wc -l <"$account")" -eq "$lines_before"
+check "lock kept job withdrawn" jobs_in plotter "$mark" canceled aborted
+check "lock kept nothing printed" received_jobs main 0
 rm -f "$ini"
 
 # --- The scheduler stops in the middle of a large upload (a scheduler of its own, so that the

@@ -53,11 +53,10 @@ TEST(PenCommandTest, NumbersOverflowingTheirFieldAreNotSet) {
         const char* expected;
     };
     // 65537 and 65566 would wrap to width 1 and gray level 30.
-    for (const Row& row : {Row{"65537", "", "<ESC>.HPPEN 3 = :"},
-                           Row{"", "65566", "<ESC>.HPPEN 3 = :"},
-                           Row{"4294967298", "18446744073709551626", "<ESC>.HPPEN 3 = :"},
-                           Row{"-65535", "-65506", "<ESC>.HPPEN 3 = :"},
-                           Row{"7", "40", "<ESC>.HPPEN 3 = W7G40:"}}) {
+    for (const Row& row :
+         {Row{"65537", "", "<ESC>.HPPEN 3 = :"}, Row{"", "65566", "<ESC>.HPPEN 3 = :"},
+          Row{"4294967298", "18446744073709551626", "<ESC>.HPPEN 3 = :"},
+          Row{"-65535", "-65506", "<ESC>.HPPEN 3 = :"}, Row{"7", "40", "<ESC>.HPPEN 3 = W7G40:"}}) {
         PenParms pen;
         pen.width = row.width;
         pen.grayLevel = row.gray;
