@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/cli_commands.h"
+#include "cli/preview_command.h"
 #include "cli/render_command.h"
 #include "cli/send_commands.h"
 
@@ -161,6 +162,8 @@ int main(int argc, char** argv) {
     AddSendConfigCommand(app, sendConfig, mode, kind);
     RenderOptions render;
     AddRenderCommand(app, render);
+    PreviewOptions preview;
+    AddPreviewCommand(app, preview);
 
     try {
         app.parse(argc, argv);
@@ -177,6 +180,7 @@ int main(int argc, char** argv) {
     if (app.got_subcommand("strings")) return RunStrings(stdout);
     if (app.got_subcommand("printers")) return RunPrinters(stdout);
     if (app.got_subcommand("render")) return RunRender(render);
+    if (app.got_subcommand("preview")) return RunPreview(preview);
     if (app.got_subcommand("send-config")) {
         sendConfig.ksl = mode == "ksl";
         sendConfig.queueKind = kind == "queue";
