@@ -63,6 +63,10 @@ class Interpreter {
     Interpreter(std::span<const std::uint8_t> bytes, const HpglLimits& limits, HpglPlot& out)
         : bytes_(bytes), limits_(limits), out_(out) {
         Reset(true);
+        // Plots hold a point every few bytes; growing the vectors from nothing would copy a
+        // large plot's points many times over.
+        out_.points.reserve(2 * std::min(limits_.maxPoints, bytes_.size() / 8));
+        out_.lineStarts.reserve(std::min(limits_.maxPoints, bytes_.size() / 128));
     }
 
     void Run() {
@@ -557,7 +561,7 @@ class Interpreter {
     void Encoded() {
         enum class Expect { Coordinate, Pen, Fraction } expect = Expect::Coordinate;
         bool sevenBit = false, nextUp = false, nextAbsolute = false, haveX = false;
-        int fraction = 0;
+        double unit = 1;  // what one step of an encoded number is worth: 2^-fraction bits
         double x = 0;
         std::uint64_t value = 0, weight = 1;
         int digits = 0;
@@ -609,13 +613,13 @@ class Interpreter {
                 pen_ = static_cast<int>(std::clamp(number, 0.0, 1e6));
                 lineOpen_ = false;
             } else if (expect == Expect::Fraction) {
-                fraction = static_cast<int>(std::clamp(number, 0.0, 26.0));
+                unit = std::ldexp(1.0, -static_cast<int>(std::clamp(number, 0.0, 26.0)));
             } else if (!haveX) {
-                x = std::ldexp(number, -fraction);
+                x = number * unit;
                 haveX = true;
                 continue;
             } else {
-                const double y = std::ldexp(number, -fraction);
+                const double y = number * unit;
                 const Point delta = ToPluDelta({x, y});
                 const Point target = nextAbsolute
                                          ? ToPlu({x, y})
