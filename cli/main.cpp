@@ -6,6 +6,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/remote_command.h"
+#include "cli/preview_command.h"
 #include "cli/render_command.h"
 #include "cli/send_commands.h"
 #include "shell/language_strings.h"
@@ -137,6 +138,8 @@ int main(int argc, char** argv) {
     AddRenderCommand(app, render);
     RemoteArguments remote;
     AddRemoteCommand(app, remote);
+    PreviewOptions preview;
+    AddPreviewCommand(app, preview);
 
     try {
         app.parse(argc, argv);
@@ -154,6 +157,7 @@ int main(int argc, char** argv) {
     if (app.got_subcommand("printers")) return RunPrinters(stdout);
     if (app.got_subcommand("render")) return RunRender(render);
     if (app.got_subcommand("remote")) return RunRemote(remote);
+    if (app.got_subcommand("preview")) return RunPreview(preview);
     if (app.got_subcommand("send-config")) {
         sendConfig.ksl = mode == "ksl";
         sendConfig.queueKind = kind == "queue";

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
-    libcli11-dev libcups2-dev cups
+    libcli11-dev libcups2-dev cups libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format time
     qt6-base-dev qt6-base-dev-tools

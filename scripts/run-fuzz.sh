@@ -16,6 +16,10 @@ for target in "$root"/build-fuzz/fuzz/*_fuzz; do
             render_fuzz) { printf '\x05\x00\x11\x0b'; cat "$drawing"; } >"$corpus/$(basename "$drawing")" ;;
         esac
     done
+    # The plot fuzzer starts from the sample plot files.
+    if [ "$(basename "$target")" = hpgl_preview_fuzz ]; then
+        cp "$root"/samples/*.plt "$root"/samples/*.hpgl "$corpus/"
+    fi
     echo "== $(basename "$target") for ${seconds}s"
     "$target" -max_total_time="$seconds" -max_len=200000 "$corpus"
 done

@@ -621,6 +621,33 @@ constexpr ResourceString kStrings[] = {
                    "kestrum-cli: nothing was sent to %1: the plot files are empty."},
     ResourceString{kCliCancelledHeld,
                    "the send was cancelled; the open print job could not be withdrawn."},
+    ResourceString{kHpglPreviewNotPlotMessage,
+                   "This file cannot be previewed: it is neither an HP-GL or HP-GL/2 plot file "
+                   "nor a drawing that the renderer reads."},
+    ResourceString{kHpglPreviewDamagedMessage,
+                   "The plot file is damaged. The preview shows the plot up to the damage."},
+    ResourceString{kHpglPreviewLimitMessage,
+                   "The plot file holds more than a preview can draw. The preview shows its "
+                   "beginning."},
+    ResourceString{kHpglPreviewBadByte, "a byte that cannot belong to an HP-GL command"},
+    ResourceString{kHpglPreviewBadNumber, "a malformed or out-of-range number"},
+    ResourceString{kHpglPreviewBadEscape, "a malformed escape sequence"},
+    ResourceString{kHpglPreviewBadEncoded, "a malformed encoded polyline"},
+    ResourceString{kHpglPreviewBadPosition, "a position far outside any plot"},
+    ResourceString{kHpglPreviewTooManyLines, "too many lines"},
+    ResourceString{kHpglPreviewTooManyArcs, "too many arcs and circles"},
+    ResourceString{kHpglPreviewTooManyLabels, "too much label text"},
+    ResourceString{kJobOutcomeCompleted, "The printer took the whole job."},
+    ResourceString{kJobOutcomeAborted,
+                   "The job was aborted: the printer did not take it whole. Check the printer "
+                   "and send the job again."},
+    ResourceString{kJobOutcomeCancelled,
+                   "The job was cancelled before the printer had taken it whole."},
+    ResourceString{kJobOutcomeTimedOut,
+                   "The job had not finished when Kestrum stopped waiting for it; it may still "
+                   "print."},
+    ResourceString{kJobOutcomeUnknown,
+                   "Kestrum cannot follow the job: the print scheduler does not answer for it."},
 };
 
 constexpr bool StrictlyAscending() {

@@ -459,4 +459,22 @@ inline constexpr int kCliFailed = 60218;
 inline constexpr int kCliNothingSentEmpty = 60219;
 inline constexpr int kCliCancelledHeld = 60220;
 
+// Previews of HP-GL plot files, and what became of each job.
+inline constexpr int kHpglPreviewNotPlotMessage = 60400;
+inline constexpr int kHpglPreviewDamagedMessage = 60401;
+inline constexpr int kHpglPreviewLimitMessage = 60402;
+inline constexpr int kHpglPreviewBadByte = 60403;
+inline constexpr int kHpglPreviewBadNumber = 60404;
+inline constexpr int kHpglPreviewBadEscape = 60405;
+inline constexpr int kHpglPreviewBadEncoded = 60406;
+inline constexpr int kHpglPreviewBadPosition = 60407;
+inline constexpr int kHpglPreviewTooManyLines = 60408;
+inline constexpr int kHpglPreviewTooManyArcs = 60409;
+inline constexpr int kHpglPreviewTooManyLabels = 60410;
+inline constexpr int kJobOutcomeCompleted = 60420;
+inline constexpr int kJobOutcomeAborted = 60421;
+inline constexpr int kJobOutcomeCancelled = 60422;
+inline constexpr int kJobOutcomeTimedOut = 60423;
+inline constexpr int kJobOutcomeUnknown = 60424;
+
 }  // namespace kestrum::rid

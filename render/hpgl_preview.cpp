@@ -1,0 +1,164 @@
+#include "render/hpgl_preview.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/error_text.h"
+#include "platform/unique_fd.h"
+#include "shell/language_strings.h"
+#include "shell/resource_ids.h"
+
+namespace kestrum {
+namespace {
+
+// Where the plot's origin-relative units land in a picture: fitted to the ink's extent, aspect
+// kept, centred, the y axis turned to run down.
+struct Fit {
+    double scale = 1;
+    double offsetX = 0;
+    double offsetY = 0;
+    int width = 0;
+    int height = 0;
+
+    Fit(const HpglPlot& plot, int pictureWidth, int pictureHeight)
+        : width(pictureWidth), height(pictureHeight) {
+        const double spanX = plot.maxX - plot.minX, spanY = plot.maxY - plot.minY;
+        const double roomX = width - 1, roomY = height - 1;
+        if (spanX > 0 && spanY > 0) {
+            scale = std::min(roomX / spanX, roomY / spanY);
+        } else if (spanX > 0) {
+            scale = roomX / spanX;
+        } else if (spanY > 0) {
+            scale = roomY / spanY;
+        }
+        offsetX = (roomX - spanX * scale) / 2 - plot.minX * scale;
+        offsetY = (roomY - spanY * scale) / 2 - plot.minY * scale;
+    }
+
+    std::int64_t Column(float x) const { return Clamp(std::llround(x * scale + offsetX), width); }
+    std::int64_t Row(float y) const {
+        return Clamp(height - 1 - std::llround(y * scale + offsetY), height);
+    }
+    // Rounding can step half a pixel past the edge; nothing else can, since the fit holds the ink.
+    static std::int64_t Clamp(std::int64_t value, int size) {
+        return std::clamp<std::int64_t>(value, 0, size - 1);
+    }
+};
+
+template <typename SetPixel>
+void Line(std::int64_t x, std::int64_t y, std::int64_t endX, std::int64_t endY, SetPixel& set) {
+    const std::int64_t dx = std::llabs(endX - x), dy = -std::llabs(endY - y);
+    const std::int64_t stepX = x < endX ? 1 : -1, stepY = y < endY ? 1 : -1;
+    std::int64_t error = dx + dy;
+    while (true) {
+        set(x, y);
+        if (x == endX && y == endY) break;
+        const std::int64_t twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x += stepX;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y += stepY;
+        }
+    }
+}
+
+template <typename SetPixel>
+void DrawPlot(const HpglPlot& plot, int width, int height, SetPixel set) {
+    if (!plot.hasInk() || width < 1 || height < 1) return;
+    const Fit fit(plot, width, height);
+    const std::size_t count = plot.pointCount();
+    for (std::size_t line = 0; line < plot.lineStarts.size(); ++line) {
+        const std::size_t first = plot.lineStarts[line];
+        const std::size_t end =
+            line + 1 < plot.lineStarts.size() ? plot.lineStarts[line + 1] : count;
+        std::int64_t x = fit.Column(plot.points[2 * first]);
+        std::int64_t y = fit.Row(plot.points[2 * first + 1]);
+        set(x, y);
+        for (std::size_t i = first + 1; i < end; ++i) {
+            const std::int64_t nextX = fit.Column(plot.points[2 * i]);
+            const std::int64_t nextY = fit.Row(plot.points[2 * i + 1]);
+            if (nextX != x || nextY != y) Line(x, y, nextX, nextY, set);
+            x = nextX;
+            y = nextY;
+        }
+    }
+}
+
+}  // namespace
+
+bool LooksLikeHpgl(const HpglPlot& plot) {
+    // Prose read as HP-GL meets a word that begins like a command ("Input") and then damage; a
+    // plot that stops at damage before any ink shows nothing worth a picture either.
+    return plot.commands > 0 && (plot.hasInk() || plot.outcome != HpglPlot::Outcome::Damaged);
+}
+
+GreyPicture::GreyPicture(int pictureWidth, int pictureHeight)
+    : width(std::max(1, pictureWidth)),
+      height(std::max(1, pictureHeight)),
+      pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 255) {}
+
+void DrawHpgl(const HpglPlot& plot, PreviewBitmap& picture) {
+    DrawPlot(plot, PreviewBitmap::kWidth, PreviewBitmap::kHeight,
+             [&picture](std::int64_t x, std::int64_t y) {
+                 picture.bits[static_cast<std::size_t>(y) * PreviewBitmap::kRowBytes +
+                              static_cast<std::size_t>(x / 8)] |=
+                     static_cast<std::uint8_t>(0x80u >> (x % 8));
+             });
+}
+
+void DrawHpgl(const HpglPlot& plot, GreyPicture& picture) {
+    if (picture.pixels.size() !=
+        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
+        return;
+    }
+    DrawPlot(plot, picture.width, picture.height, [&picture](std::int64_t x, std::int64_t y) {
+        picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
+                       static_cast<std::size_t>(x)] = 0;
+    });
+}
+
+std::string HpglProblemText(const HpglPlot& plot, const std::string& path) {
+    if (plot.outcome == HpglPlot::Outcome::Complete) return {};
+    const int summary = plot.outcome == HpglPlot::Outcome::Damaged ? rid::kHpglPreviewDamagedMessage
+                                                                   : rid::kHpglPreviewLimitMessage;
+    return std::string(LoadResourceString(summary)) + " (" + path + ", byte " +
+           std::to_string(plot.stoppedAt) + ": " + std::string(LoadResourceString(plot.problem)) +
+           ")";
+}
+
+Result<std::vector<std::uint8_t>> ReadPlotFile(const std::string& path, std::size_t maxBytes) {
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (!file.valid() || ::fstat(file.get(), &status) != 0) {
+        return Fail("Cannot read the plot file " + path + ": " + ErrorText(errno) + ".");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Fail("Cannot read the plot file " + path + ": it is not a regular file.");
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+        return Fail("Cannot preview the plot file " + path + ": it is larger than " +
+                    std::to_string(maxBytes >> 20) + " MiB.");
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Fail("Cannot read the plot file " + path + ": " + ErrorText(errno) + ".");
+        if (n == 0) break;  // the file shrank while it was read: preview what there is
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+}  // namespace kestrum
