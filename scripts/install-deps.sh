@@ -6,7 +6,7 @@ packages=(
     libcli11-dev libcups2-dev cups
     libgtest-dev libgmock-dev libbenchmark-dev
     clang time
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools libqt6svg6 dpkg-dev
 )
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
