@@ -36,6 +36,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter->addWidget(tabs);
     splitter->addWidget(browser_);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 680});
     const auto open = [this](QListWidgetItem* item) {
         if (item != nullptr) browser_->setSource(item->data(Qt::UserRole).toUrl());
     };

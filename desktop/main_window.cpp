@@ -218,14 +218,22 @@ void MainWindow::BuildCentre() {
     for (const PageInfo& page : kPages) {
         SetPageWidget(page.view, CreatePlaceholderPage(UiText(page.name)));
     }
-    auto* welcome = new QLabel;
-    SetControlId(welcome, 1214);
-    welcome->setAlignment(Qt::AlignCenter);
-    welcome->setWordWrap(true);
-    welcome->setText(QStringLiteral("<p><img src=\":/icons/kestrum.svg\" width=\"96\" "
-                                    "height=\"96\"></p><h2>%1</h2><p>%2</p>")
-                         .arg(UiText(rid::kDeskProgramName),
-                              UiText(rid::kDeskWelcomeText).toHtmlEscaped().replace('\n', "<br>")));
+    auto* welcome = new QWidget;
+    auto* welcomeLayout = new QVBoxLayout(welcome);
+    auto* picture = new QLabel;
+    SetControlId(picture, 1214);
+    picture->setPixmap(ProgramIcon().pixmap(QSize(96, 96), devicePixelRatio()));
+    picture->setAlignment(Qt::AlignCenter);
+    auto* greeting = new QLabel(QStringLiteral("<h2>%1</h2><p>%2</p>")
+                                    .arg(UiText(rid::kDeskProgramName),
+                                         UiText(rid::kDeskWelcomeText).toHtmlEscaped().replace(
+                                             '\n', QStringLiteral("<br>"))));
+    greeting->setAlignment(Qt::AlignCenter);
+    greeting->setWordWrap(true);
+    welcomeLayout->addStretch(1);
+    welcomeLayout->addWidget(picture);
+    welcomeLayout->addWidget(greeting);
+    welcomeLayout->addStretch(1);
     SetPageWidget(kWelcomeView, welcome);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
