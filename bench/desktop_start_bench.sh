@@ -6,6 +6,8 @@ set -euo pipefail
 program=${1:?usage: desktop_start_bench.sh KESTRUM KESTRUM_CLI [RUNS]}
 cli=${2:?usage: desktop_start_bench.sh KESTRUM KESTRUM_CLI [RUNS]}
 runs=${3:-10}
+program=$(realpath "$program")
+cli=$(realpath "$cli")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/config" "$scratch/work"
@@ -31,15 +33,18 @@ cd "$scratch/work"
 "$program" --quit-when-shown >/dev/null 2>&1 || true  # first start writes the settings file
 best=""
 total=0
+inner_best=""
 for _ in $(seq 1 "$runs"); do
     start=$(date +%s%N)
-    "$program" --quit-when-shown >/dev/null 2>&1
+    inner=$("$program" --quit-when-shown 2>&1 >/dev/null | sed -n 's/.*shown after \([0-9]*\) ms.*/\1/p')
     ms=$(( ($(date +%s%N) - start) / 1000000 ))
     total=$((total + ms))
     if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+    if [ -n "$inner" ] && { [ -z "$inner_best" ] || [ "$inner" -lt "$inner_best" ]; }; then inner_best=$inner; fi
 done
-echo "desktop start-up to a shown main window, default.cfg of $sections sections:" \
-     "best ${best} ms, mean $((total / runs)) ms over $runs runs (target < 300 ms)"
+echo "desktop start-up, default.cfg of $sections sections: process start to exit after the shown" \
+     "window best ${best} ms, mean $((total / runs)) ms; main() to shown window best ${inner_best} ms" \
+     "over $runs runs (target < 300 ms); load average $(cut -d' ' -f1 /proc/loadavg)"
 
 "$program" >/dev/null 2>&1 &
 pid=$!

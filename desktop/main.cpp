@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -45,6 +46,8 @@ void EndOnSignals(kestrum::MainWindow* window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrum"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUM_VERSION));
@@ -62,7 +65,7 @@ int main(int argc, char* argv[]) {
                                       QStringLiteral("folder"));
     const QCommandLineOption quitWhenShown(
         QStringLiteral("quit-when-shown"),
-        QStringLiteral("End as soon as the main window is shown (start-up measurements)."));
+        QStringLiteral("End as soon as the main window is shown, saying how long that took."));
     parser.addOption(pictures);
     parser.addOption(quitWhenShown);
     parser.addPositionalArgument(QStringLiteral("files"),
@@ -80,9 +83,14 @@ int main(int argc, char* argv[]) {
                      [](int code) { QApplication::exit(code); });
     EndOnSignals(application.mainWindow());
     if (parser.isSet(quitWhenShown)) {
-        QMetaObject::invokeMethod(application.mainWindow(), [&application] {
-            application.mainWindow()->close();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            application.mainWindow(),
+            [&application, &sinceStart] {
+                std::fprintf(stderr, "kestrum: main window shown after %lld ms\n",
+                             static_cast<long long>(sinceStart.elapsed()));
+                application.mainWindow()->close();
+            },
+            Qt::QueuedConnection);
     }
     return app.exec();
 }
