@@ -6,7 +6,8 @@ packages=(
     libcli11-dev libcups2-dev cups libpng-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format time
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools libqt6svg6 dpkg-dev
+    dbus
 )
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

@@ -137,6 +137,14 @@ void PrinterSelection::RestoreCheckMarks(const fs::path& settingsFile) {
 void PrinterSelection::CheckFirstBeginningWith(std::string_view name) {
     // An empty name would match the first queue, sending to a printer nobody chose.
     if (name.empty()) return;
+    // A queue whose whole name is the stored one wins over a longer name listed before it ("Plot"
+    // must not check "Plot 2"); the prefix is for names cut short by an older, shorter field.
+    for (Entry& entry : entries_) {
+        if (EqualsNoCase(entry.queue.name, name)) {
+            entry.checked = true;
+            return;
+        }
+    }
     for (Entry& entry : entries_) {
         if (StartsWithNoCase(entry.queue.name, name)) {
             entry.checked = true;

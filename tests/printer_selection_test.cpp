@@ -131,7 +131,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "b", "a,c"},
         RestoreRow{"vanishedPrinterDropped", "PrinterCount=2\nPrinterName1=gone\nPrinterName2=b",
                    "a,b", "", "b"},
-        RestoreRow{"prefixChecksFirstLonger", "PrinterCount=1\nPrinterName1=PLOTTER",
+        // The queue of exactly the stored name wins over a longer one listed before it.
+        RestoreRow{"equalNameWinsOverPrefix", "PrinterCount=1\nPrinterName1=Plot",
+                   "Plot 2,Plot", "", "Plot"},
+        RestoreRow{"equalNameAnyCase", "PrinterCount=1\nPrinterName1=PLOTTER",
+                   "other,plotter-xl,plotter", "", "plotter"},
+        // A name cut short by an older, shorter field still finds its queue.
+        RestoreRow{"prefixChecksFirstLongerWhenNoneEqual", "PrinterCount=1\nPrinterName1=plot",
                    "other,plotter-xl,plotter", "", "plotter-xl"},
         RestoreRow{"keysAboveCountNotRead", "PrinterCount=1\nPrinterName1=a\nPrinterName2=b", "a,b",
                    "", "a"},

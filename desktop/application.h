@@ -1,0 +1,90 @@
+#pragma once
+
+// The desktop program's start-up and shutdown: the settings read with every write-back, the option
+// state with its page models, the configuration manager, printer selection and preferences, the
+// main window with every page created once, and default.cfg loaded. Everything lives as long as
+// this object; the main window is destroyed first, before the models its pages show.
+//
+// The lead wiring point for the option pages and the launcher: options() holds the page models,
+// mainWindow()->SetPageWidget(view, widget) hosts their windows, and the signals below tell when
+// bound widgets must show the values again or hand in what they hold.
+//
+// User-interface thread only. A QApplication must exist.
+
+#include <QObject>
+#include <memory>
+
+#include "config/configuration_manager.h"
+#include "config/option_state.h"
+#include "desktop/message_box_sink.h"
+#include "platform/clock.h"
+#include "platform/spooler.h"
+#include "shell/preferences.h"
+#include "shell/printer_selection.h"
+#include "shell/program_settings.h"
+
+namespace kestrum {
+
+class ConfigurationPage;
+class MainWindow;
+class PreferencesPage;
+class PrinterSelectionPage;
+
+class Application : public QObject {
+    Q_OBJECT
+
+  public:
+    // `spooler`: the queues and jobs; the system's when null. `messages`: where the core's
+    // messages go; message boxes when null. Tests give their own of both.
+    explicit Application(std::unique_ptr<Spooler> spooler = nullptr,
+                         MessageSink* messages = nullptr, QObject* parent = nullptr);
+    ~Application() override;
+
+    // Runs the start-up sequence up to the shown main window (`show` false keeps it hidden, for
+    // pictures and tests). The settings file is the user's (see platform/xdg_paths.h).
+    void Start(bool show = true);
+
+    // The command-interface instance for other programs belongs here, opened before the main
+    // window and closed after it; it comes with its own front end.
+
+    MainWindow* mainWindow() const { return mainWindow_.get(); }
+    ProgramSettings& settings() { return settings_; }
+    OptionState& options() { return *options_; }
+    ConfigurationManager& configurationManager() { return *manager_; }
+    PrinterSelection& printerSelection() { return printerSelection_; }
+    Preferences& preferences() { return *preferences_; }
+    MessageSink& messages() { return *messages_; }
+    Spooler& spooler() { return *spooler_; }
+    ConfigurationPage* configurationPage() const { return configurationPage_; }
+    PreferencesPage* preferencesPage() const { return preferencesPage_; }
+    PrinterSelectionPage* printerSelectionPage() const { return printerSelectionPage_; }
+
+  signals:
+    // The option values changed under the pages (a configuration loaded, New, a unit or printer
+    // type change): bound option pages show them again (PageBinder::Push).
+    void OptionValuesChanged();
+    // Before a save or a send: bound option pages hand in what their widgets hold
+    // (PageBinder::Export).
+    void ExportRequested();
+    // The plot-files folder was set in Preferences: the launcher shows it.
+    void PlotFilesFolderChanged(const QString& folder);
+    // The main window closed: 0 for OK and the close box, 1 for Cancel.
+    void Finished(int exitCode);
+
+  private:
+    MessageBoxSink boxes_;
+    MessageSink* messages_;
+    std::unique_ptr<Spooler> spooler_;
+    SystemClock clock_;
+    ProgramSettings settings_;
+    std::unique_ptr<OptionState> options_;
+    std::unique_ptr<ConfigurationManager> manager_;
+    PrinterSelection printerSelection_;
+    std::unique_ptr<Preferences> preferences_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    ConfigurationPage* configurationPage_ = nullptr;
+    PreferencesPage* preferencesPage_ = nullptr;
+    PrinterSelectionPage* printerSelectionPage_ = nullptr;
+};
+
+}  // namespace kestrum

@@ -1,0 +1,96 @@
+// kestrum: the desktop program.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "desktop/application.h"
+#include "desktop/icons.h"
+#include "desktop/main_window.h"
+#include "desktop/picture_taker.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: the user-interface thread reads the byte and closes the window.
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT end the program as the close box does: between two events, so no settings
+// or configuration write is cut in half.
+void EndOnSignals(kestrum::MainWindow* window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
+        char byte = 0;
+        [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        window->close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kestrum"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRUM_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("kestrum"));
+    QApplication::setWindowIcon(kestrum::ProgramIcon());
+    // The program ends through the main window's OK, Cancel or close box, with their codes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sends plot files to large-format printers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption pictures(QStringLiteral("pictures"),
+                                      QStringLiteral("Write a PNG of every view into <folder> and end."),
+                                      QStringLiteral("folder"));
+    const QCommandLineOption quitWhenShown(
+        QStringLiteral("quit-when-shown"),
+        QStringLiteral("End as soon as the main window is shown, saying how long that took."));
+    parser.addOption(pictures);
+    parser.addOption(quitWhenShown);
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Plot files for the launch list."), QStringLiteral("[files...]"));
+    parser.process(app);
+
+    kestrum::Application application;
+    const bool takePictures = parser.isSet(pictures);
+    application.Start(!takePictures);
+    if (takePictures) {
+        const int written = kestrum::TakePictures(application, parser.value(pictures));
+        return written < 0 ? 1 : 0;
+    }
+    QObject::connect(&application, &kestrum::Application::Finished, &app,
+                     [](int code) { QApplication::exit(code); });
+    EndOnSignals(application.mainWindow());
+    if (parser.isSet(quitWhenShown)) {
+        QMetaObject::invokeMethod(
+            application.mainWindow(),
+            [&application, &sinceStart] {
+                std::fprintf(stderr, "kestrum: main window shown after %lld ms\n",
+                             static_cast<long long>(sinceStart.elapsed()));
+                application.mainWindow()->close();
+            },
+            Qt::QueuedConnection);
+    }
+    return app.exec();
+}
