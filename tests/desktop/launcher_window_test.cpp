@@ -1,0 +1,483 @@
+// The launcher window driven through its real widgets: what it could get wrong is adding the
+// wrong file or none, letting a filter hide names without a full stop, breaking the AutoCAD name
+// rule, selecting the wrong entry after a removal, losing an entry in a drag, mixing up the
+// assignment dialog's texts, changing a list on its way through a launch file, opening a send
+// with no printer, dropping files in the wrong order, or sending other bytes than the composer.
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+
+#include "desktop/assignment_dialog.h"
+#include "desktop/launcher_window.h"
+#include "platform/hot_folder_spooler.h"
+#include "shell/language_strings.h"
+#include "shell/resource_ids.h"
+#include "tests/fake_spooler.h"
+
+namespace kestrum {
+namespace {
+
+template <typename T>
+T* Control(QWidget& window, int id) {
+    return window.findChild<T*>(QStringLiteral("control%1").arg(id));
+}
+
+QString Str(int resource) {
+    return QString::fromStdString(std::string(LoadResourceString(resource)));
+}
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Answers the next modal dialog with `act` once it is open.
+void WhenModal(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        act(QApplication::activeModalWidget());
+    });
+}
+
+// Everything a launcher needs, owned by the test as the main window owns it.
+struct Fixture {
+    explicit Fixture(const QString& folder, bool autoCad = false,
+                     std::set<std::string> queues = {"plotter"})
+        : spooler(std::move(queues)), options(Unit::Metric, PrinterType::Velmar) {
+        settings.plotFilesFolder = folder.toStdString();
+        settings.configFilesFolder = folder.toStdString();
+        settings.autoCad = autoCad;
+        Make();
+    }
+    void Make() {
+        window = std::make_unique<LauncherWindow>(
+            LauncherContext{list, settings, options, printers, ticket, renderer, messages,
+                            SendServices{&spooler, &clock, nullptr}});
+        window->show();
+    }
+    void CheckPrinter(Spooler& queues) {
+        QVERIFY(printers.Rebuild(queues.Printers(), {}).ok());
+        QVERIFY(printers.SetChecked(0, true, settings).ok());
+    }
+    QString LastMessage() const {
+        return messages.messages().empty()
+                   ? QString()
+                   : QString::fromStdString(messages.messages().back().text);
+    }
+    QString Line(std::size_t i) const { return QString::fromStdString(list.line(i)); }
+
+    test::FakeSpooler spooler;
+    SystemClock clock;
+    LaunchList list;
+    ProgramSettings settings;
+    OptionState options;
+    PrinterSelection printers;
+    JobTicket ticket;
+    RendererBinding renderer;
+    CollectingMessageSink messages;
+    std::unique_ptr<LauncherWindow> window;
+};
+
+class LauncherWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+
+    QString Make(const QString& name, const std::string& bytes = "IN;PU0,0;") {
+        const QString path = dir_.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+        return path;
+    }
+
+    static QStringList Items(QListWidget* list) {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+        return items;
+    }
+
+    static void Type(LauncherWindow& window, const QString& text) {
+        auto* name = Control<QLineEdit>(window, LauncherWindow::kNameField);
+        name->setText(text);
+        QTest::keyClick(name, Qt::Key_Return);
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        Make("a.plt");
+        Make("B.PLT");
+        Make("README");
+        Make("plan.dwg");
+        Make("plan.old.dwg");
+        Make("x.DXF");
+        Make("sub/inner.plt");
+    }
+
+    void browserListsFiltersAndAdds() {
+        Fixture f(dir_.path());
+        LauncherWindow& w = *f.window;
+        auto* files = Control<QListWidget>(w, LauncherWindow::kFileList);
+        QCOMPARE(w.filter(), QStringLiteral("*.*"));
+        QVERIFY(Items(files).contains(QStringLiteral("README")));  // no full stop, still listed
+        QVERIFY(Items(Control<QListWidget>(w, LauncherWindow::kFolderList))
+                    .contains(QStringLiteral("sub")));
+
+        Type(w, QStringLiteral("*.plt"));  // a wildcard becomes the filter, adds nothing
+        QCOMPARE(Items(files), (QStringList{"a.plt", "B.PLT"}));
+        QVERIFY(f.list.empty());
+        QVERIFY(!Control<QPushButton>(w, LauncherWindow::kSendButton)->isEnabled());
+
+        Type(w, QStringLiteral("a.plt"));
+        QCOMPARE(f.list.size(), std::size_t{1});
+        QCOMPARE(Control<QLineEdit>(w, LauncherWindow::kPathField)->text(),
+                 dir_.filePath(QStringLiteral("a.plt")));
+        QCOMPARE(f.Line(0), QStringLiteral("a.plt\t") + Str(rid::kNewEntryConfiguration));
+        QVERIFY(Control<QPushButton>(w, LauncherWindow::kSendButton)->isEnabled());
+
+        Type(w, QStringLiteral("nothere.plt"));
+        QCOMPARE(f.list.size(), std::size_t{1});
+        QCOMPARE(f.LastMessage(),
+                 QStringLiteral("nothere.plt\n\n") + Str(rid::kFileNotInListMessage));
+        QCOMPARE(QString::fromStdString(f.messages.messages().back().caption),
+                 QStringLiteral("Launcher"));
+
+        files->selectAll();  // several selected: each added, in list order
+        Control<QPushButton>(w, LauncherWindow::kAddButton)->click();
+        QCOMPARE(f.list.size(), std::size_t{3});
+        QCOMPARE(QString::fromStdString(f.list.entry(2).filePath),
+                 dir_.filePath(QStringLiteral("B.PLT")));
+
+        auto* folders = Control<QListWidget>(w, LauncherWindow::kFolderList);
+        emit folders->itemActivated(
+            folders->findItems(QStringLiteral("sub"), Qt::MatchExactly).first());
+        QCOMPARE(w.currentFolder(), dir_.filePath(QStringLiteral("sub")));
+        QCOMPARE(Items(files), QStringList{"inner.plt"});
+        QCOMPARE(Control<QLabel>(w, LauncherWindow::kFolderLabel)->text(), w.currentFolder());
+    }
+
+    void autoCadNameRules_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("added");
+        QTest::newRow("capitalDxf") << "x.DXF" << true;
+        QTest::newRow("dwg") << "plan.dwg" << true;
+        QTest::newRow("noFullStop") << "README" << false;
+        QTest::newRow("twoFullStops") << "plan.old.dwg" << false;
+        QTest::newRow("plotFile") << "a.plt" << false;
+    }
+    void autoCadNameRules() {
+        QFETCH(QString, name);
+        QFETCH(bool, added);
+        Fixture f(dir_.path(), true);
+        QCOMPARE(f.window->filter(), QStringLiteral("*.dxf"));
+        f.window->SetFilter(QStringLiteral("*.*"));
+        Type(*f.window, name);
+        QCOMPARE(f.list.size(), std::size_t(added ? 1 : 0));
+        if (!added) {
+            QCOMPARE(f.LastMessage(),
+                     name + QStringLiteral("\n\n") + Str(rid::kNotADrawingNameMessage));
+        }
+    }
+
+    void removeAndClearSelection() {
+        Fixture f(dir_.path());
+        LauncherWindow& w = *f.window;
+        for (const char* name : {"a.plt", "B.PLT", "README"}) Type(w, QString::fromLatin1(name));
+        QCOMPARE(f.list.size(), std::size_t{3});
+        auto* view = Control<QTreeView>(w, LauncherWindow::kLaunchList);
+        auto* remove = Control<QPushButton>(w, LauncherWindow::kRemoveButton);
+        auto* path = Control<QLineEdit>(w, LauncherWindow::kPathField);
+        view->setCurrentIndex(view->model()->index(2, 0));
+        remove->click();  // the last one: the new last one is selected
+        QCOMPARE(f.list.selection(), std::optional<std::size_t>(1));
+        QCOMPARE(path->text(), dir_.filePath(QStringLiteral("B.PLT")));
+        view->setCurrentIndex(view->model()->index(0, 0));
+        remove->click();  // the first one: the one that took its place is selected
+        QCOMPARE(f.list.selection(), std::optional<std::size_t>(0));
+        QCOMPARE(path->text(), dir_.filePath(QStringLiteral("B.PLT")));
+        remove->click();
+        QVERIFY(f.list.empty());
+        QVERIFY(path->text().isEmpty());
+        QVERIFY(!Control<QPushButton>(w, LauncherWindow::kSendButton)->isEnabled());
+
+        Type(w, QStringLiteral("a.plt"));
+        Type(w, QStringLiteral("B.PLT"));
+        Control<QPushButton>(w, LauncherWindow::kClearButton)->click();
+        QVERIFY(f.list.empty());
+        QCOMPARE(view->model()->rowCount(), 0);
+        QVERIFY(!Control<QPushButton>(w, LauncherWindow::kSendButton)->isEnabled());
+    }
+
+    void dragReorders() {
+        Fixture f(dir_.path());
+        LauncherWindow& w = *f.window;
+        for (const char* name : {"a.plt", "B.PLT", "README"}) Type(w, QString::fromLatin1(name));
+        auto* model = Control<QTreeView>(w, LauncherWindow::kLaunchList)->model();
+        auto drag = [&](int from, int onto) {
+            std::unique_ptr<QMimeData> data(model->mimeData({model->index(from, 0)}));
+            QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, -1, -1, model->index(onto, 0)));
+        };
+        drag(2, 0);  // README in front of a.plt
+        QCOMPARE(f.Line(0).section('\t', 0, 0), QStringLiteral("README"));
+        QCOMPARE(f.Line(1).section('\t', 0, 0), QStringLiteral("a.plt"));
+        QCOMPARE(f.list.selection(), std::optional<std::size_t>(0));
+        QCOMPARE(Control<QLineEdit>(w, LauncherWindow::kPathField)->text(),
+                 dir_.filePath(QStringLiteral("README")));
+        drag(0, 1);  // onto the entry just below: nothing moves
+        QCOMPARE(f.Line(0).section('\t', 0, 0), QStringLiteral("README"));
+        drag(0, 2);  // in front of B.PLT
+        QCOMPARE(f.Line(1).section('\t', 0, 0), QStringLiteral("README"));
+        QCOMPARE(f.list.selection(), std::optional<std::size_t>(1));
+    }
+
+    void assignmentDialogTexts() {
+        Fixture f(dir_.path());
+        LauncherWindow& w = *f.window;
+        const QString config = Make("conf/one.cfg", "");
+        w.SetFileDialogs({nullptr, nullptr, [config](QWidget*, const QString&) { return config; }});
+        Type(w, QStringLiteral("a.plt"));
+        WhenModal([&](QWidget* dialog) {
+            auto* field = Control<QLineEdit>(*dialog, AssignmentDialog::kConfigurationField);
+            QCOMPARE(Control<QLineEdit>(*dialog, AssignmentDialog::kPathField)->text(),
+                     dir_.filePath(QStringLiteral("a.plt")));
+            QCOMPARE(field->text(), Str(rid::kNewEntryConfiguration));
+            QVERIFY(Control<QRadioButton>(*dialog, AssignmentDialog::kCurrentSettingsButton)
+                        ->isChecked());
+            auto* browse = Control<QPushButton>(*dialog, AssignmentDialog::kBrowseButton);
+            QVERIFY(!browse->isEnabled());
+            Control<QRadioButton>(*dialog, AssignmentDialog::kNoConfigurationButton)->click();
+            QCOMPARE(field->text(), Str(rid::kNoConfigurationChoice));
+            Control<QRadioButton>(*dialog, AssignmentDialog::kFileButton)->click();
+            QVERIFY(field->text().isEmpty());  // a choice text is not a file name
+            QVERIFY(browse->isEnabled());
+            browse->click();
+            QCOMPARE(field->text(), config);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        Control<QPushButton>(w, LauncherWindow::kAssignButton)->click();
+        QCOMPARE(QString::fromStdString(f.list.entry(0).configuration), config);
+        QCOMPARE(f.Line(0), QStringLiteral("a.plt\tone.cfg"));
+
+        WhenModal([&](QWidget* dialog) {
+            QVERIFY(Control<QRadioButton>(*dialog, AssignmentDialog::kFileButton)->isChecked());
+            QCOMPARE(Control<QLineEdit>(*dialog, AssignmentDialog::kConfigurationField)->text(),
+                     config);
+            Control<QRadioButton>(*dialog, AssignmentDialog::kNoConfigurationButton)->click();
+            static_cast<QDialog*>(dialog)->reject();  // Cancel changes nothing
+        });
+        w.AssignSelected();
+        QCOMPARE(QString::fromStdString(f.list.entry(0).configuration), config);
+
+        f.list.Select(std::nullopt);
+        w.Refresh();
+        w.AssignSelected();
+        QCOMPARE(f.LastMessage(), Str(rid::kNoEntrySelectedMessage));
+    }
+
+    void configurationsSwitchOff() {
+        Fixture f(dir_.path());
+        Type(*f.window, QStringLiteral("a.plt"));
+        auto* header = Control<QHeaderView>(*f.window, LauncherWindow::kConfigurationLabel);
+        QCOMPARE(header->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Configuration Option"));
+        f.settings.printerType = PrinterType::Generic;
+        f.window->ApplyConfigurationsSwitch();
+        QVERIFY(!Control<QPushButton>(*f.window, LauncherWindow::kAssignButton)->isEnabled());
+        QVERIFY(
+            !Control<QPushButton>(*f.window, LauncherWindow::kConfigurationsButton)->isEnabled());
+        QVERIFY(header->model()->headerData(1, Qt::Horizontal).toString().isEmpty());
+        QCOMPARE(f.Line(0), dir_.filePath(QStringLiteral("a.plt")));
+        const std::size_t before = f.messages.messages().size();
+        f.window->AssignSelected();  // nothing happens, not even a message
+        QCOMPARE(f.messages.messages().size(), before);
+    }
+
+    void launchFileRoundTrip() {
+        Fixture f(dir_.path());
+        LauncherWindow& w = *f.window;
+        const QString file = dir_.filePath(QStringLiteral("lists/round"));
+        QDir().mkpath(dir_.filePath(QStringLiteral("lists")));
+        w.SetFileDialogs({[&](QWidget*, const QString&) { return file + QStringLiteral(".lch"); },
+                          [&](QWidget*, const QString&) { return file; }, nullptr});
+        Type(w, QStringLiteral("a.plt"));
+        Type(w, QStringLiteral("B.PLT"));
+        QVERIFY(f.list.AssignMarker(ConfigurationMarker::NoConfiguration).ok());
+        const std::vector<PlotFileEntry> saved = f.list.Entries();
+        const QStringList lines{f.Line(0), f.Line(1)};
+        Control<QPushButton>(w, LauncherWindow::kSaveButton)->click();  // the suffix is added
+        QVERIFY(QFileInfo::exists(file + QStringLiteral(".lch")));
+        Control<QPushButton>(w, LauncherWindow::kClearButton)->click();
+        Control<QPushButton>(w, LauncherWindow::kOpenButton)->click();
+        QCOMPARE(f.list.Entries(), saved);
+        QCOMPARE((QStringList{f.Line(0), f.Line(1)}), lines);
+        QCOMPARE(Control<QTreeView>(w, LauncherWindow::kLaunchList)->model()->rowCount(), 2);
+        QVERIFY(f.messages.messages().empty());
+
+        // A list naming a file that is gone opens, and says which.
+        const QString gone = Make("gone.plt");
+        Control<QPushButton>(w, LauncherWindow::kRefreshButton)->click();
+        Type(w, QStringLiteral("gone.plt"));
+        QVERIFY(w.SaveLaunchFile(file));
+        QFile::remove(gone);
+        QVERIFY(w.OpenLaunchFile(file + QStringLiteral(".lch")));
+        QCOMPARE(f.list.size(), std::size_t{3});
+        QVERIFY(f.LastMessage().endsWith(gone));
+        auto* model = Control<QTreeView>(w, LauncherWindow::kLaunchList)->model();
+        QVERIFY(model->index(2, 0)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(Str(rid::kMissingEntryTip)));
+        QVERIFY(!model->index(0, 0)
+                     .data(Qt::ToolTipRole)
+                     .toString()
+                     .contains(Str(rid::kMissingEntryTip)));
+
+        // Not a launch file: refused, and the list is cleared.
+        const QString bad = Make("bad.lch", "this is not a launch file");
+        QVERIFY(!w.OpenLaunchFile(bad));
+        QVERIFY(f.list.empty());
+        QVERIFY(f.LastMessage().contains(Str(rid::kLaunchFileInvalidMessage)));
+    }
+
+    void sendWithoutPrinter() {
+        Fixture f(dir_.path());
+        Type(*f.window, QStringLiteral("a.plt"));
+        Control<QPushButton>(*f.window, LauncherWindow::kSendButton)->click();
+        QCOMPARE(f.LastMessage(), QStringLiteral("You must first select a printer."));
+        QCOMPARE(QString::fromStdString(f.messages.messages().back().caption),
+                 QStringLiteral("No Printer Selected"));
+        QVERIFY(f.spooler.jobs().empty());
+    }
+
+    void filesFromTheFileManager() {
+        Fixture f(dir_.path());
+        LauncherWindow& w = *f.window;
+        Type(w, QStringLiteral("a.plt"));
+        Type(w, QStringLiteral("B.PLT"));
+        w.SetFilter(QStringLiteral("*.plt"));
+        const QString vanished = dir_.filePath(QStringLiteral("vanished/"));
+        const QList<QUrl> urls{QUrl::fromLocalFile(dir_.filePath(QStringLiteral("README"))),
+                               QUrl(QStringLiteral("https://example.org/plan.plt")),
+                               QUrl::fromLocalFile(dir_.filePath(QStringLiteral("sub"))),
+                               QUrl::fromLocalFile(dir_.filePath(QStringLiteral("missing.plt"))),
+                               QUrl::fromLocalFile(vanished)};
+        auto* model = Control<QTreeView>(w, LauncherWindow::kLaunchList)->model();
+        QMimeData data;
+        data.setUrls(urls);
+        QVERIFY(model->dropMimeData(&data, Qt::CopyAction, -1, -1, model->index(1, 0)));
+        QCOMPARE(f.list.size(), std::size_t{4});
+        QCOMPARE(f.Line(0).section('\t', 0, 0), QStringLiteral("a.plt"));
+        QCOMPARE(f.Line(1).section('\t', 0, 0), QStringLiteral("README"));
+        QCOMPARE(f.Line(2).section('\t', 0, 0), QStringLiteral("inner.plt"));  // the folder's files
+        QCOMPARE(f.Line(3).section('\t', 0, 0), QStringLiteral("B.PLT"));
+        QCOMPARE(f.messages.messages().size(), std::size_t{1});  // one for all three skipped
+        const QString message = f.LastMessage();
+        QVERIFY(message.contains(QStringLiteral("https://example.org/plan.plt")));
+        QVERIFY(message.contains(dir_.filePath(QStringLiteral("missing.plt"))));
+        QVERIFY(message.contains(QStringLiteral("vanished")));
+
+        // The command line: plot files are added, a launch file is opened.
+        QVERIFY(w.SaveLaunchFile(dir_.filePath(QStringLiteral("cmd.lch"))));
+        w.OpenFromCommandLine({dir_.filePath(QStringLiteral("cmd.lch"))});
+        QCOMPARE(f.list.size(), std::size_t{4});
+        w.OpenFromCommandLine({dir_.filePath(QStringLiteral("x.DXF"))});
+        QCOMPARE(f.list.size(), std::size_t{5});
+        QCOMPARE(f.Line(4).section('\t', 0, 0), QStringLiteral("x.DXF"));
+    }
+
+    void previewWithoutRenderer() {
+        Fixture f(dir_.path());
+        PlotFileEntry drawing;
+        drawing.filePath = dir_.filePath(QStringLiteral("plan.dwg")).toStdString();
+        drawing.isDrawing = 1;
+        f.list.Replace({drawing});
+        f.window->Refresh();
+        auto* preview = Control<QPushButton>(*f.window, LauncherWindow::kPreviewButton);
+        QVERIFY(preview->isEnabled());
+        preview->click();
+        QCOMPARE(f.LastMessage(), Str(rid::kNoRendererPreview));
+        Type(*f.window, QStringLiteral("a.plt"));
+        QVERIFY(!preview->isEnabled());
+    }
+
+    // One send from the launcher to a hot folder, compared with what kestrum-cli composes.
+    void sendToHotFolderMatchesTheComposer() {
+        QTemporaryDir hot;
+        QTemporaryDir config;
+        QVERIFY(hot.isValid() && config.isValid());
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString ini = config.filePath(QStringLiteral("kestrum.ini"));
+        std::ofstream(ini.toStdString())
+            << "[HotFolders]\nHotPlotter=" << hot.path().toStdString() << "\n";
+        HotFolderSpooler spooler(ini.toStdString(), {});
+
+        const QString plot = Make("e2e/drawing.plt", "IN;SP1;PA0,0;PD100,100;PU;");
+        const QString cfg =
+            Make("e2e/two.cfg", "[" + std::string(LoadResourceString(59142)) + "]\n" +
+                                    std::string(LoadResourceString(59145)) + "=2\n" +
+                                    std::string(LoadResourceString(59144)) + "=3\n");
+
+        Fixture f(dir_.filePath(QStringLiteral("e2e")));
+        f.options = OptionState(Unit::English, PrinterType::Velmar);
+        f.window->SetFileDialogs(
+            {nullptr, nullptr, [cfg](QWidget*, const QString&) { return cfg; }});
+        LauncherContext context{
+            f.list,   f.settings, f.options,  f.printers,
+            f.ticket, f.renderer, f.messages, SendServices{&spooler, &f.clock, nullptr}};
+        f.window = std::make_unique<LauncherWindow>(context);
+        f.window->SetFileDialogs(
+            {nullptr, nullptr, [cfg](QWidget*, const QString&) { return cfg; }});
+        f.window->show();
+        f.CheckPrinter(spooler);
+        Type(*f.window, QStringLiteral("drawing.plt"));
+        WhenModal([](QWidget* dialog) {
+            Control<QRadioButton>(*dialog, AssignmentDialog::kFileButton)->click();
+            Control<QPushButton>(*dialog, AssignmentDialog::kBrowseButton)->click();
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        f.window->AssignSelected();
+        QCOMPARE(QString::fromStdString(f.list.entry(0).configuration), cfg);
+
+        WhenModal([](QWidget* status) {
+            QCOMPARE(status->windowTitle(), QStringLiteral("Launch Status"));
+            Control<QPushButton>(*status, LaunchStatus::kStartPauseButton)->click();
+        });
+        f.window->Send();  // returns when the status window has closed
+        const auto jobs = std::filesystem::directory_iterator(hot.path().toStdString());
+        std::vector<std::filesystem::path> files;
+        for (const auto& job : jobs) files.push_back(job.path());
+        QCOMPARE(files.size(), std::size_t{1});
+
+        QProcess cli;
+        cli.setWorkingDirectory(config.path());
+        cli.start(QStringLiteral(KESTRUM_CLI),
+                  {"jobstream", "--printer-type", "velmar", "--config", cfg, plot});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QByteArray expected = cli.readAllStandardOutput();
+        QVERIFY(expected.contains("COPY3"));
+        // The configuration asks for two copies of the entry: its stream twice.
+        QCOMPARE(QByteArray::fromStdString(ReadAll(files.front())), expected + expected);
+        QVERIFY(f.messages.messages().empty());
+    }
+};
+
+}  // namespace
+}  // namespace kestrum
+
+QTEST_MAIN(kestrum::LauncherWindowTest)
+#include "launcher_window_test.moc"
