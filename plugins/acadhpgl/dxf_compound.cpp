@@ -55,7 +55,10 @@ std::vector<Shape> PictureFrame(DxfFields& f) {
     const Point at{f.Real(10, 0), f.Real(20, 0)};
     const Point u{f.Real(11, 1), f.Real(21, 0)};
     const Point v{f.Real(12, 0), f.Real(22, 1)};
+    // Without its size in pixels a picture has no frame to draw.
+    if (!f.Has(13) || !f.Has(23)) return {};
     const double width = f.Real(13, 1), height = f.Real(23, 1);
+    if (!(width > 0) || !(height > 0)) return {};
     bool bad = f.bad();
     std::vector<Point> boundary = PointsOf(f.pairs(), 14, bad);
     if (bad) return {};

@@ -159,7 +159,16 @@ bool IsFinite(const Shape& shape) {
             return Finite(s.at) && Finite(s.height) && Finite(s.rotationDegrees) &&
                    Finite(s.widthFactor);
         }
-        bool operator()(const Hatch&) const { return true; }  // checked as it is read
+        bool operator()(const Hatch& s) const {
+            for (const auto& loop : s.loops) {
+                if (!std::all_of(loop.begin(), loop.end(), [](Point p) { return Finite(p); })) {
+                    return false;
+                }
+            }
+            return std::all_of(s.lines.begin(), s.lines.end(), [](const HatchLine& l) {
+                return Finite(l.angleDegrees) && Finite(l.base) && Finite(l.offset);
+            });
+        }
         bool operator()(const Insert& s) const {
             return Finite(s.at) && Finite(s.scaleX) && Finite(s.scaleY) &&
                    Finite(s.rotationDegrees) && Finite(s.columnSpacing) && Finite(s.rowSpacing);
@@ -564,6 +573,10 @@ std::optional<Shape> BuildTable(DxfFields& f) {
 
 }  // namespace
 
+bool ShapeIsFinite(const Shape& shape) {
+    return IsFinite(shape);
+}
+
 bool IsPlottedKind(std::string_view kind) {
     constexpr std::string_view kPlotted[] = {
         "LINE",   "LWPOLYLINE", "CIRCLE",  "ARC",    "TEXT",     "ATTRIB", "MTEXT",
@@ -600,7 +613,11 @@ std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaul
     if (kind == "SOLID" || kind == "TRACE") return BuildSolid(fields, true, false);
     if (kind == "3DFACE") return BuildSolid(fields, false, true);
     if (kind == "LEADER") return BuildLightweightPolyline(fields, true);
-    if (kind == "HATCH") return BuildHatch(fields);
+    if (kind == "HATCH") {
+        std::optional<Shape> hatch = BuildHatch(fields);
+        if (!hatch) return std::nullopt;
+        return Checked(fields, std::move(*hatch));  // curves of huge numbers can overflow
+    }
     return std::nullopt;
 }
 

@@ -38,6 +38,9 @@ std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaul
 // plot (viewports, attribute definitions) count as plotted.
 bool IsPlottedKind(std::string_view kind);
 
+// False for a shape with a number that is not finite (arithmetic on huge input overflows).
+bool ShapeIsFinite(const Shape& shape);
+
 // The block an INSERT or DIMENSION record draws; empty when it names none.
 std::string_view InsertedBlockName(const DxfFields& fields);
 

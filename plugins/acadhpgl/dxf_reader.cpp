@@ -129,6 +129,7 @@ class EntityAssembler {
             ++(*context_.leftOut)[std::string(kind)];
         }
         for (Shape& shape : BuildShapes(fields, context_.textDefaults)) {
+            if (!ShapeIsFinite(shape)) continue;
             Entity part = entity;
             part.shape = std::move(shape);
             part.wipeoutFrame = kind == "WIPEOUT";
