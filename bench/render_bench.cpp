@@ -1,17 +1,20 @@
 // The cost of rendering a large drawing: 200,000 LINE entities in an ASCII DXF file, read,
 // measured for their extents, placed and written as HP-GL into /dev/null. The whole path runs
 // through RenderACAD as Kestrum calls it; a second case leaves out the reading to show what
-// the walk and the writer cost on their own.
+// the walk and the writer cost on their own. A third renders 10,000 pattern-filled hatches,
+// each with an island, and reports the process's peak memory beside the time.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "plugins/acadhpgl/acadhpgl.h"
 #include "plugins/acadhpgl/drawing_walker.h"
@@ -23,6 +26,7 @@ namespace acadhpgl {
 namespace {
 
 constexpr int kLines = 200'000;
+constexpr int kHatches = 10'000;
 
 // A grid of short lines on a few layers and colours, so that the writer changes pens now and
 // then as it would for a real drawing.
@@ -37,15 +41,35 @@ std::string LinesDrawing() {
     return dxf + "0\nENDSEC\n0\nEOF\n";
 }
 
+// A grid of squares of 10 units, each hatched with two families of lines (one dashed) round
+// a round island, as a plan's section hatching would be.
+std::string HatchesDrawing() {
+    std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < kHatches; ++i) {
+        const double x = (i % 100) * 12.0, y = (i / 100) * 12.0;
+        const auto n = [](double v) { return std::to_string(v); };
+        dxf += "0\nHATCH\n8\nH\n62\n" + std::to_string(1 + i % 7) +
+               "\n2\nANSI\n70\n0\n71\n0\n91\n2\n92\n3\n72\n0\n73\n1\n93\n4\n";
+        for (const auto& [dx, dy] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}}) {
+            dxf += "10\n" + n(x + dx) + "\n20\n" + n(y + dy) + "\n";
+        }
+        dxf += "97\n0\n92\n0\n93\n1\n72\n2\n10\n" + n(x + 5) + "\n20\n" + n(y + 5) +
+               "\n40\n2\n50\n0\n51\n360\n73\n1\n97\n0\n75\n0\n76\n1\n52\n0\n41\n1\n77\n0\n"
+               "78\n2\n53\n45\n43\n0\n44\n0\n45\n-0.7071\n46\n0.7071\n79\n0\n"
+               "53\n135\n43\n0\n44\n0\n45\n-0.7071\n46\n-0.7071\n79\n2\n49\n2\n49\n-1\n98\n0\n";
+    }
+    return dxf + "0\nENDSEC\n0\nEOF\n";
+}
+
 // The drawing's file, written once for the whole run and removed at exit.
 class DrawingFile {
   public:
-    DrawingFile() {
+    explicit DrawingFile(const std::string& contents) {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "kestrum-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
-        path_ = folder_ / "lines.dxf";
-        std::ofstream(path_, std::ios::binary) << LinesDrawing();
+        path_ = folder_ / "drawing.dxf";
+        std::ofstream(path_, std::ios::binary) << contents;
     }
     ~DrawingFile() {
         std::error_code ignored;
@@ -59,7 +83,12 @@ class DrawingFile {
 };
 
 const DrawingFile& LinesFile() {
-    static const DrawingFile file;
+    static const DrawingFile file(LinesDrawing());
+    return file;
+}
+
+const DrawingFile& HatchesFile() {
+    static const DrawingFile file(HatchesDrawing());
     return file;
 }
 
@@ -118,6 +147,25 @@ void BM_WalkLinesToHpgl(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLines);
 }
 BENCHMARK(BM_WalkLinesToHpgl)->Unit(benchmark::kMillisecond);
+
+void BM_RenderHatchesToHpgl(benchmark::State& state) {
+    AcadRenderRecord record = PaperRecord();
+    const std::string path = HatchesFile().path().string();
+    std::memcpy(record.drawingPath, path.c_str(), path.size() + 1);
+    const int out = ::open("/dev/null", O_WRONLY);
+    record.outputFile = out;
+    for (auto _ : state) {
+        if (RenderACAD(&record) != 0) state.SkipWithError("the render failed");
+    }
+    ::close(out);
+    state.SetItemsProcessed(state.iterations() * kHatches);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+    state.counters["file_MiB"] =
+        static_cast<double>(std::filesystem::file_size(HatchesFile().path())) / (1024 * 1024);
+}
+BENCHMARK(BM_RenderHatchesToHpgl)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace acadhpgl

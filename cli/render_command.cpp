@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "cli/cli_commands.h"
 #include "config/configuration_file.h"
@@ -26,6 +27,7 @@ namespace {
 
 // A file written under a temporary name beside its destination and renamed over it only when
 // it is complete, so that a failed render never leaves a half plot under the asked-for name.
+// A destination that is not a regular file (a device, a pipe) is written to directly.
 class ReplacementFile {
   public:
     explicit ReplacementFile(std::string destination) : destination_(std::move(destination)) {}
@@ -34,6 +36,20 @@ class ReplacementFile {
     }
 
     Result<int> Open() {
+        // A device or a pipe named as the output (/dev/stdout, a FIFO) is written to as it is:
+        // renaming a file over it would replace the device itself.
+        struct stat status {};
+        if (::stat(destination_.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            if (S_ISDIR(status.st_mode)) {
+                return Fail("cannot write \"" + destination_ + "\": it is a folder.");
+            }
+            file_ = UniqueFd(::open(destination_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+            if (!file_.valid()) {
+                return Fail("cannot open \"" + destination_ + "\": " + ErrorText(errno) + ".");
+            }
+            direct_ = true;
+            return file_.get();
+        }
         std::string name = destination_ + ".XXXXXX";
         file_ = UniqueFd(::mkstemp(name.data()));
         if (!file_.valid()) {
@@ -52,6 +68,12 @@ class ReplacementFile {
     }
 
     Result<void> Commit() {
+        if (direct_) {
+            if (!file_.Close()) {
+                return Fail("cannot write \"" + destination_ + "\": " + ErrorText(errno) + ".");
+            }
+            return Ok();
+        }
         if (::fsync(file_.get()) != 0 || !file_.Close() ||
             ::rename(temporary_.c_str(), destination_.c_str()) != 0) {
             return Fail("cannot write \"" + destination_ + "\": " + ErrorText(errno) + ".");
@@ -64,17 +86,51 @@ class ReplacementFile {
     std::string destination_;
     std::string temporary_;
     UniqueFd file_;
+    bool direct_ = false;
 };
+
+// What the renderer said after a render: the notes of what it left out go to standard error.
+// True when the plot is empty, which the caller reports as a failure.
+bool ReportNotes(const std::string& notes, const std::string& drawing) {
+    if (notes.empty()) return false;
+    std::size_t start = 0;
+    while (start < notes.size()) {
+        std::size_t end = notes.find('\n', start);
+        if (end == std::string::npos) end = notes.size();
+        PrintError(drawing + ": " + notes.substr(start, end - start));
+        start = end + 1;
+    }
+    return notes.starts_with(ACADHPGL_EMPTY_PLOT_TEXT);
+}
+
+// A failed render: an output that could not be written is named with the system's cause; a
+// drawing's own fault gets the renderer's explanation.
+void ReportRenderFailure(const Error& error, const std::string& said, const std::string& output) {
+    constexpr std::string_view kWriteFailed = ACADHPGL_WRITE_FAILED_TEXT;
+    if (said.starts_with(kWriteFailed)) {
+        std::string cause = said.substr(kWriteFailed.size());
+        if (cause.starts_with(": ")) cause.erase(0, 2);
+        PrintError("cannot write the plot to " + output + ": " + cause + ".");
+        return;
+    }
+    PrintError(said.empty() ? error.message : error.message + " " + said);
+}
 
 int RenderHpgl(const RendererBinding& renderer, OptionState& state, const RenderOptions& options) {
     if (options.output.empty()) {
-        if (Result<void> rendered =
-                RenderDrawingToFile(renderer, state, options.drawing, STDOUT_FILENO);
-            !rendered) {
-            PrintError(rendered.error().message);
+        Result<void> rendered =
+            RenderDrawingToFile(renderer, state, options.drawing, STDOUT_FILENO);
+        const std::string said = renderer.LastMessage();
+        if (!rendered) {
+            ReportRenderFailure(rendered.error(), said, "standard output");
             return kExitFailed;
         }
-        return kExitOk;
+        // Some files only say at their close that what was written did not arrive.
+        if (::close(STDOUT_FILENO) != 0 && errno != EINTR) {
+            PrintError("cannot write the plot to standard output: " + ErrorText(errno) + ".");
+            return kExitFailed;
+        }
+        return ReportNotes(said, options.drawing) ? kExitFailed : kExitOk;
     }
     ReplacementFile output(options.output);
     Result<int> fd = output.Open();
@@ -83,21 +139,31 @@ int RenderHpgl(const RendererBinding& renderer, OptionState& state, const Render
         return kExitFailed;
     }
     Result<void> done = RenderDrawingToFile(renderer, state, options.drawing, fd.value());
-    if (done) done = output.Commit();
+    const std::string said = renderer.LastMessage();
     if (!done) {
+        ReportRenderFailure(done.error(), said, "\"" + options.output + "\"");
+        return kExitFailed;
+    }
+    // An empty plot is not worth a file: the asked-for name is left as it was.
+    if (ReportNotes(said, options.drawing)) return kExitFailed;
+    if (done = output.Commit(); !done) {
         PrintError(done.error().message);
         return kExitFailed;
     }
     return kExitOk;
 }
 
-int RenderPicture(const RendererBinding& renderer, OptionState& state,
-                  const RenderOptions& options) {
+// `notes`: whether to report what the renderer says; once is enough when the plot was rendered
+// as well.
+int RenderPicture(const RendererBinding& renderer, OptionState& state, const RenderOptions& options,
+                  bool notes) {
     Result<PreviewBitmap> picture = RenderPreview(renderer, state, options.drawing);
+    const std::string said = renderer.LastMessage();
     if (!picture) {
-        PrintError(picture.error().message);
+        PrintError(said.empty() ? picture.error().message : picture.error().message + " " + said);
         return kExitFailed;
     }
+    if (notes && ReportNotes(said, options.drawing)) return kExitFailed;
     ReplacementFile output(options.previewFile);
     Result<int> fd = output.Open();
     Result<void> done = fd ? Result<void>() : Result<void>(fd.error());
@@ -158,7 +224,7 @@ int RunRender(const RenderOptions& options) {
             return status;
         }
     }
-    if (!options.previewFile.empty()) return RenderPicture(renderer, state, options);
+    if (!options.previewFile.empty()) return RenderPicture(renderer, state, options, !hpgl);
     return kExitOk;
 }
 

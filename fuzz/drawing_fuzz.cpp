@@ -30,6 +30,18 @@ struct ShapeCheck {
     void operator()(const Polyline& s) const {
         Require(!s.vertices.empty());
         for (const PolylineVertex& v : s.vertices) Require(Finite(v.at) && std::isfinite(v.bulge));
+        Require(s.widths.empty() || s.widths.size() == s.vertices.size());
+        for (const SegmentWidth& w : s.widths) Require(std::isfinite(w.start) && std::isfinite(w.end));
+    }
+    void operator()(const Hatch& s) const {
+        Require(!s.loops.empty());
+        for (const auto& loop : s.loops) {
+            Require(loop.size() >= 3);
+            for (Point p : loop) Require(Finite(p));
+        }
+        for (const HatchLine& l : s.lines) {
+            Require(std::isfinite(l.angleDegrees) && Finite(l.base) && Finite(l.offset));
+        }
     }
     void operator()(const Circle& s) const { Require(Finite(s.centre) && s.radius >= 0); }
     void operator()(const Arc& s) const {

@@ -14,7 +14,15 @@ RendererBinding RendererBinding::FromFile(const std::string& path) {
     binding.library_ = std::move(library).value();
     binding.isDrawing_ = isDrawing;
     binding.render_ = render;
+    binding.lastMessage_ =
+        reinterpret_cast<AcadMessageFunction>(binding.library_.Symbol("AcadLastMessage"));
     return binding;
+}
+
+std::string RendererBinding::LastMessage() const {
+    if (lastMessage_ == nullptr) return "";
+    const char* text = lastMessage_();
+    return text != nullptr ? text : "";
 }
 
 std::vector<std::string> RendererBinding::LibraryFolderCandidates() {

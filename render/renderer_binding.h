@@ -36,11 +36,15 @@ class RendererBinding {
     // Only while available().
     int IsaACAD(AcadRenderRecord& record) const { return isDrawing_(&record); }
     int RenderACAD(AcadRenderRecord& record) const { return render_(&record); }
+    // What the renderer said about its last call on this thread (why it failed, or what a
+    // render left out); "" when it has nothing to say or does not say anything at all.
+    std::string LastMessage() const;
 
   private:
     SharedLibrary library_;
     AcadIsaFunction isDrawing_ = nullptr;
     AcadRenderFunction render_ = nullptr;
+    AcadMessageFunction lastMessage_ = nullptr;  // optional
 };
 
 }  // namespace kestrum

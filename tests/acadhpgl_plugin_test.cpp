@@ -218,7 +218,7 @@ TEST(PluginHpglTest, TextBecomesLabelsInCentimetres) {
         DxfDrawing({.header = Header(1), .entities = test::TextRecord(0, 0, 0.25, "AB\xc3\xa9")}));
     EXPECT_EQ(out.answer, 0);
     // 0.25 inch = 254 plotter units = 0.635 cm high, 0.6 of that wide.
-    EXPECT_NE(out.hpgl.find("SI0.381,0.635;DI1.0000,0.0000;PU0,0;LBAB?\x03"), std::string::npos)
+    EXPECT_NE(out.hpgl.find("SI0.381,0.635;DI1.0000,0.0000;CS14;PU0,0;LBAB\xe9\x03"), std::string::npos)
         << out.hpgl;
 }
 
@@ -408,6 +408,79 @@ TEST(PluginFailureTest, AbsurdCoordinatesStayInThePlotterRange) {
             number.clear();
         }
     }
+}
+
+// --- What the renderer says ------------------------------------------------------------------
+
+struct MessageRow {
+    const char* name;
+    std::string dxf;
+    int answer;
+    std::vector<std::string> said;  // pieces the message holds
+    std::vector<std::string> notSaid;
+};
+
+TEST(PluginMessageTest, SaysWhyAndWhatWasLeftOut) {
+    const std::string line = LineRecord(0, 0, 10, 10);
+    const MessageRow rows[] = {
+        {"a plain drawing", MinimalDxf(line), 0, {}, {ACADHPGL_EMPTY_PLOT_TEXT, "Left out"}},
+        {"kinds left out",
+         MinimalDxf(line + "0 TOLERANCE\n8 0\n0 IMAGE\n8 0\n0 IMAGE\n8 0\n"),
+         0,
+         {"Left out: 1 TOLERANCE entity.", "Left out: 2 IMAGE entities: HP-GL/2 plots hold no "
+                                           "raster pictures"},
+         {ACADHPGL_EMPTY_PLOT_TEXT}},
+        {"nothing plotted", MinimalDxf("0 REGION\n8 0\n"), 0,
+         {ACADHPGL_EMPTY_PLOT_TEXT, "Left out: 1 REGION entity: their shapes"}, {}},
+        {"only definition points", MinimalDxf("0 POINT\n8 DEFPOINTS\n10 1\n20 1\n"), 0,
+         {ACADHPGL_EMPTY_PLOT_TEXT}, {}},
+        {"no end marker", MinimalDxf(line).substr(0, MinimalDxf(line).rfind("0\nEOF")), 0,
+         {"end-of-file marker is missing"}, {ACADHPGL_EMPTY_PLOT_TEXT}},
+        {"damaged", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nbanana", 1, {"cut off"}, {}},
+    };
+    for (const MessageRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Rendered out = RenderHpgl(row.dxf);
+        EXPECT_EQ(out.answer, row.answer);
+        const std::string said = AcadLastMessage();
+        if (row.said.empty()) {
+            EXPECT_EQ(said, "");
+        }
+        for (const std::string& piece : row.said) EXPECT_NE(said.find(piece), std::string::npos) << said;
+        for (const std::string& piece : row.notSaid) EXPECT_EQ(said.find(piece), std::string::npos) << said;
+        if (!row.said.empty() && row.said[0] == ACADHPGL_EMPTY_PLOT_TEXT) {
+            EXPECT_TRUE(said.starts_with(ACADHPGL_EMPTY_PLOT_TEXT)) << said;
+        }
+    }
+}
+
+TEST(PluginMessageTest, WriteFailureIsToldApart) {
+    TempFolder folder;
+    WriteFile(folder / "drawing.dxf", MinimalDxf(LineRecord(0, 0, 10, 10)));
+    AcadRenderRecord record = RecordFor((folder / "drawing.dxf").string());
+    record.outputKind = ACADHPGL_WRITE_HPGL;
+    record.outputFile = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(record.outputFile, 0);
+    EXPECT_NE(RenderACAD(&record), 0);
+    ::close(record.outputFile);
+    EXPECT_TRUE(std::string(AcadLastMessage()).starts_with(ACADHPGL_WRITE_FAILED_TEXT ": "))
+        << AcadLastMessage();
+}
+
+TEST(PluginHpglTest, FillsAreFilledPolygonsAndSignsUseLatin1) {
+    const std::string solid = "0 SOLID\n8 0\n10 0\n20 0\n11 10\n21 0\n12 0\n22 10\n13 10\n23 10\n";
+    const Rendered out = RenderHpgl(MinimalDxf(solid + test::TextRecord(0, 0, 1, "90%%d")));
+    ASSERT_EQ(out.answer, 0);
+    EXPECT_NE(out.hpgl.find(";PM0;PD"), std::string::npos) << out.hpgl;
+    EXPECT_NE(out.hpgl.find("PM1;PM2;FP0;"), std::string::npos) << out.hpgl;
+    const std::size_t set = out.hpgl.find("CS14;");
+    ASSERT_NE(set, std::string::npos);
+    EXPECT_LT(set, out.hpgl.find("LB90\xb0\x03"));
+
+    // A drawing of plain lines and ASCII text keeps its plain HP-GL/2.
+    const Rendered plain = RenderHpgl(MinimalDxf(LineRecord(0, 0, 1, 1) + test::TextRecord(0, 0, 1, "ab")));
+    EXPECT_EQ(plain.hpgl.find("CS"), std::string::npos);
+    EXPECT_EQ(plain.hpgl.find("PM"), std::string::npos);
 }
 
 }  // namespace

@@ -95,6 +95,9 @@ std::string Describe(const Drawing& drawing, const Shape& shape) {
                    N(s.rotationDegrees) + " " + std::to_string(s.columns) + "x" +
                    std::to_string(s.rows) + " " + N(s.columnSpacing) + " " + N(s.rowSpacing);
         }
+        std::string operator()(const Hatch& s) {
+            return "Hatch " + std::to_string(s.loops.size()) + (s.solid ? " solid" : " pattern");
+        }
     };
     return std::visit(Visitor{drawing}, shape);
 }
@@ -582,7 +585,6 @@ TEST(DxfReaderTest, DamagedFilesAreErrorsThatSayWhere) {
         {"blankLineInside", "0\nSECTION\n\n2\nENTITIES\n", "line 3"},
         {"cutAfterGroupCode", "0\nSECTION\n2\nENTITIES\n0\n", "cut off after group code"},
         {"cutInsideEntities", whole.substr(0, whole.find("ENDSEC") - 2), "ENTITIES section"},
-        {"noEndOfFile", whole.substr(0, whole.rfind("0\nEOF")), "end-of-file marker"},
         {"binaryCutInsideValue", binary.substr(0, binary.size() / 2 + 3), "cut off"},
         {"binaryNoSection", std::string(kBinaryDxfSentinel) + "\x05\x00xyz", "byte 22"},
         {"binaryUnknownCode",

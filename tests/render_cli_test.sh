@@ -48,6 +48,31 @@ printf '%s\n' 0 SECTION 2 BLOCKS \
 check "self-inserting block renders" exits 0 timeout 20 "$cli" render loop.dxf
 check "self-inserting block drawn" grep -q 'PD' "$work/out"
 
+# An output that cannot be written fails and names it; the drawing's own faults are told apart.
+check "full standard output fails" exits 1 bash -c "'$cli' render drawing.dxf >/dev/full"
+check "full standard output named" stderr_has "cannot write the plot to standard output"
+check "full standard output gives the cause" stderr_has "No space left on device"
+check "unwritable file named" exits 1 "$cli" render drawing.dxf -o /dev/full
+check "unwritable preview named" exits 1 "$cli" render drawing.dxf --preview /dev/full
+check "unwritable preview says so" stderr_has "/dev/full"
+
+# What the plot leaves out is said; a drawing whose plot is empty fails and writes nothing.
+printf '%s\n' 0 SECTION 2 ENTITIES 0 LINE 8 0 10 0 20 0 11 10 21 10 0 REGION 8 0 \
+    0 ENDSEC 0 EOF >leftout.dxf
+check "left-out kinds render" exits 0 "$cli" render leftout.dxf -o leftout.hpgl
+check "left-out kinds said" stderr_has "Left out: 1 REGION entity"
+printf '%s\n' 0 SECTION 2 ENTITIES 0 POINT 8 Defpoints 10 1 20 1 0 3DSOLID 8 0 0 ENDSEC 0 EOF >empty.dxf
+check "empty plot fails" exits 1 "$cli" render empty.dxf -o empty.hpgl
+check "empty plot said" stderr_has "The plot is empty"
+check "empty plot writes no file" bash -c "[ ! -e empty.hpgl ]"
+check "empty preview fails" exits 1 "$cli" render empty.dxf --preview empty.pbm
+
+# A drawing of hatches alone plots them.
+printf '%s\n' 0 SECTION 2 ENTITIES 0 HATCH 8 0 2 SOLID 70 1 91 1 92 3 72 0 73 1 93 3 \
+    10 0 20 0 10 10 20 0 10 0 20 10 97 0 75 0 76 1 0 ENDSEC 0 EOF >hatch.dxf
+check "hatch renders" exits 0 "$cli" render hatch.dxf
+check "hatch filled" grep -q 'FP0;' "$work/out"
+
 # A configuration that plots at 1:1 on a custom paper with the colour table's pen 4 for colour 1.
 "$cli" strings >strings.txt
 str() { awk -F'\t' -v n="$1" '$1 == n { print $2 }' strings.txt; }

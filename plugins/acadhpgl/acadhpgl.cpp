@@ -99,7 +99,73 @@ bool IsDrawing(const std::string& path) {
     return SniffDrawing(head) != DrawingFormat::NotDrawing;
 }
 
-bool Render(const AcadRenderRecord& record, std::string& error) {
+// What the last call on this thread has to say (AcadLastMessage).
+thread_local std::string lastMessage;
+
+// Passes everything on and notes whether anything was drawn at all.
+class CountingSink final : public PlotSink {
+  public:
+    explicit CountingSink(PlotSink& sink) : sink_(sink) {}
+    void SetColour(int colour) override { sink_.SetColour(colour); }
+    void Polyline(std::span<const Point> points) override {
+        drawn_ = true;
+        sink_.Polyline(points);
+    }
+    void Dot(Point at) override {
+        drawn_ = true;
+        sink_.Dot(at);
+    }
+    void Fill(std::span<const std::vector<Point>> loops) override {
+        drawn_ = true;
+        sink_.Fill(loops);
+    }
+    void Label(Point at, double height, double directionDegrees, double widthFactor,
+               std::string_view text) override {
+        drawn_ = true;
+        sink_.Label(at, height, directionDegrees, widthFactor, text);
+    }
+    bool drawn() const { return drawn_; }
+
+  private:
+    PlotSink& sink_;
+    bool drawn_ = false;
+};
+
+// Why a kind is left out, where there is more to say than that the renderer does not plot it.
+std::string_view LeftOutReason(std::string_view kind) {
+    if (kind == "IMAGE" || kind.ends_with("UNDERLAY")) {
+        return ": HP-GL/2 plots hold no raster pictures nor underlaid files; only their frames "
+               "are plotted";
+    }
+    if (kind == "SHAPE") return ": only their insertion points are plotted, as shape files are not read";
+    if (kind == "3DSOLID" || kind == "BODY" || kind == "REGION" || kind == "SURFACE") {
+        return ": their shapes are stored in a form the renderer does not read";
+    }
+    return "";
+}
+
+// The sentences a successful render has to say: what the reader tolerated, what the plot
+// leaves out, and whether it is empty.
+std::string RenderNotes(const Drawing& drawing, bool drawn) {
+    std::string notes;
+    const auto sentence = [&](const std::string& text) {
+        if (!notes.empty()) notes += '\n';
+        notes += text;
+    };
+    if (!drawn) {
+        sentence(std::string(ACADHPGL_EMPTY_PLOT_TEXT) +
+                 ": nothing in the drawing is on a layer that plots, or it holds only entities "
+                 "the renderer leaves out.");
+    }
+    for (const std::string& warning : drawing.warnings) sentence("Note: " + warning + ".");
+    for (const auto& [kind, count] : drawing.leftOut) {
+        sentence("Left out: " + std::to_string(count) + " " + kind +
+                 (count == 1 ? " entity" : " entities") + std::string(LeftOutReason(kind)) + ".");
+    }
+    return notes;
+}
+
+bool Render(const AcadRenderRecord& record, std::string& error, std::string& notes) {
     const std::optional<std::string> path = DrawingPath(record);
     if (!path) {
         error = "the record holds no drawing path";
@@ -154,29 +220,35 @@ bool Render(const AcadRenderRecord& record, std::string& error) {
 
     WalkOptions options;
     options.workBudget = WorkBudget(drawing);
+    // Bands narrower than a fine pen (0.35 mm) or a pixel and a half are their centre lines.
+    options.thinnestBand = preview ? 1.5 : 14;
     options.toSink = placement->toSink;
     options.references = &references;
     if (preview) {
         const Box whole{{0, 0}, {ACADHPGL_BITMAP_WIDTH - 1, ACADHPGL_BITMAP_HEIGHT - 1}};
         PreviewCanvas canvas(std::span<std::uint8_t, ACADHPGL_BITMAP_BYTES>(bitmap),
                              placement->area.value_or(whole));
+        CountingSink counted(canvas);
         // A walk that ran out of work still leaves a useful partial picture.
-        const bool drawn = WalkDrawing(drawing, options, canvas, error);
+        const bool walked = WalkDrawing(drawing, options, counted, error);
         if (!WriteExactly(record.deviceContext, bitmap, 0)) {
             error = "cannot write the preview bitmap";
             return false;
         }
-        return drawn;
+        notes = RenderNotes(drawing, counted.drawn());
+        return walked;
     }
     HpglWriter writer(record.outputFile, record.colours, record.outputChoice != 1);
     writer.Begin(placement->area);
-    const bool drawn = WalkDrawing(drawing, options, writer, error);
+    CountingSink counted(writer);
+    const bool walked = WalkDrawing(drawing, options, counted, error);
     std::string writeError;
     if (!writer.Finish(writeError)) {
         error = writeError;
         return false;
     }
-    return drawn;
+    notes = RenderNotes(drawing, counted.drawn());
+    return walked;
 }
 
 }  // namespace
@@ -184,9 +256,13 @@ bool Render(const AcadRenderRecord& record, std::string& error) {
 
 extern "C" ACADHPGL_EXPORT int IsaACAD(AcadRenderRecord* record) {
     try {
+        acadhpgl::lastMessage.clear();
         if (record == nullptr) return 0;
         const std::optional<std::string> path = acadhpgl::DrawingPath(*record);
-        return path && acadhpgl::IsDrawing(*path) ? 1 : 0;
+        if (path && acadhpgl::IsDrawing(*path)) return 1;
+        acadhpgl::lastMessage = path ? "not a DXF drawing: " + *path
+                                     : "the record holds no drawing path";
+        return 0;
     } catch (...) {
         return 0;
     }
@@ -194,10 +270,21 @@ extern "C" ACADHPGL_EXPORT int IsaACAD(AcadRenderRecord* record) {
 
 extern "C" ACADHPGL_EXPORT int RenderACAD(AcadRenderRecord* record) {
     try {
+        acadhpgl::lastMessage.clear();
         if (record == nullptr) return 1;
-        std::string error;
-        return acadhpgl::Render(*record, error) ? 0 : 1;
+        std::string error, notes;
+        const bool rendered = acadhpgl::Render(*record, error, notes);
+        acadhpgl::lastMessage = rendered ? notes : error;
+        return rendered ? 0 : 1;
     } catch (...) {
+        try {
+            acadhpgl::lastMessage = "the renderer ran out of memory";
+        } catch (...) {
+        }
         return 1;
     }
+}
+
+extern "C" ACADHPGL_EXPORT const char* AcadLastMessage(void) {
+    return acadhpgl::lastMessage.c_str();
 }

@@ -168,6 +168,12 @@ int RenderACAD(AcadRenderRecord* record);
  */
 const char* AcadLastMessage(void);
 
+/* A message after a successful render begins with this when nothing at all was plotted. */
+#define ACADHPGL_EMPTY_PLOT_TEXT "The plot is empty"
+/* The message of a render that failed because its output could not be written begins with
+ * this, followed by ": " and the system's reason. */
+#define ACADHPGL_WRITE_FAILED_TEXT "cannot write the plot"
+
 typedef int (*AcadIsaFunction)(AcadRenderRecord*);
 typedef int (*AcadRenderFunction)(AcadRenderRecord*);
 typedef const char* (*AcadMessageFunction)(void);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
@@ -39,11 +40,18 @@ struct PolylineVertex {
     double bulge = 0;
 };
 
-// LWPOLYLINE and POLYLINE (2D and 3D; polyface and mesh polylines are drawn as their vertices'
-// outline).
+// Start and end width of a polyline's segment from its vertex, in drawing units.
+struct SegmentWidth {
+    double start = 0;
+    double end = 0;
+};
+
+// LWPOLYLINE and POLYLINE (2D and 3D; polyface and polygon meshes become one polyline per
+// visible edge or mesh line).
 struct Polyline {
     std::vector<PolylineVertex> vertices;
     bool closed = false;
+    std::vector<SegmentWidth> widths;  // empty, or one per vertex when any is not zero
 };
 
 struct Circle {
@@ -81,9 +89,27 @@ struct Spline {
 };
 
 // SOLID and TRACE: three or four corners in the file's order (the fourth equals the third for
-// a triangle). The outline is corner 1, 2, 4, 3.
+// a triangle). The outline is corner 1, 2, 4, 3. SOLID and TRACE are filled, 3DFACE is not.
 struct Solid {
     std::array<Point, 4> corners;
+    bool filled = false;
+};
+
+// One line family of a hatch pattern, as the file stores it: already scaled and turned.
+struct HatchLine {
+    double angleDegrees = 0;
+    Point base;
+    Point offset;                // from one line of the family to the next
+    std::vector<double> dashes;  // positive drawn, negative a gap, zero a dot; empty solid
+};
+
+// HATCH: its boundary loops flattened into closed runs of points (the reader turns arcs,
+// ellipses and splines into chords), filled solid or by its pattern's lines, which stop at the
+// boundaries: by the odd-even rule, so an island inside a loop is left empty.
+struct Hatch {
+    std::vector<std::vector<Point>> loops;
+    bool solid = false;
+    std::vector<HatchLine> lines;  // empty for a solid fill
 };
 
 // How wide a character is, in character heights: a plotter's stroke font runs close to this,
@@ -116,13 +142,19 @@ struct Insert {
     double rowSpacing = 0;
 };
 
-using Shape =
-    std::variant<Line, Polyline, Circle, Arc, Ellipse, PointMark, Spline, Solid, Text, Insert>;
+using Shape = std::variant<Line, Polyline, Circle, Arc, Ellipse, PointMark, Spline, Solid, Text,
+                           Insert, Hatch>;
+
+inline constexpr std::uint32_t kNoLayer = UINT32_MAX;
 
 struct Entity {
     std::uint32_t layer = 0;  // index into Drawing::layers
     std::int16_t colour = kColourByLayer;
     Shape shape;
+    // For an insert's attribute: the insert's layer, whose visibility the attribute follows.
+    std::uint32_t ownerLayer = kNoLayer;
+    // A wipeout's frame, plotted only when the drawing shows wipeout frames.
+    bool wipeoutFrame = false;
 };
 
 struct Layer {
@@ -130,6 +162,8 @@ struct Layer {
     std::int16_t colour = kDefaultLayerColour;  // 1 to 255
     bool frozen = false;
     bool off = false;  // stored as a negative colour in the file
+    // Off for layer "Defpoints", which no plot shows, and for layers marked not to plot.
+    bool plotted = true;
 };
 
 struct Block {
@@ -155,6 +189,12 @@ struct Drawing {
     std::vector<Entity> entities;  // model space
     std::optional<Box> limits;     // $LIMMIN / $LIMMAX when both are present and not empty
     int insertionUnits = 0;        // $INSUNITS
+    // Entity kinds the renderer does not plot, with how many of each the file holds.
+    std::map<std::string, std::uint64_t> leftOut;
+    // Wipeout frames are shown (the WIPEOUTVARIABLES object's frame setting).
+    bool wipeoutFrames = false;
+    // What the reader tolerated and the user should hear about, one sentence each.
+    std::vector<std::string> warnings;
 };
 
 }  // namespace acadhpgl

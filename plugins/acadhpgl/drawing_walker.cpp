@@ -24,6 +24,10 @@ constexpr int kMaxSegmentsPerSpan = 1024;
 constexpr std::size_t kRunChunk = 8192;
 // Beyond this, differences of coordinates could overflow; such points are left out.
 constexpr double kSaneMagnitude = 1e300;
+// A hatch family with more lines than this across its boundary is filled instead.
+constexpr double kMaxPatternLines = 20'000;
+// A stretch of a pattern line with more dashes than this is drawn unbroken.
+constexpr double kMaxDashesPerStroke = 100'000;
 
 bool IsSane(Point p) {
     return std::fabs(p.x) <= kSaneMagnitude && std::fabs(p.y) <= kSaneMagnitude;
@@ -110,17 +114,50 @@ bool UsableWeights(const std::vector<double>& weights, std::size_t count) {
            });
 }
 
-// One character as a plotter shows it, and how many bytes of `text` it took.
+// A code point as a plotter shows it: ISO 8859-1 holds the signs drawings use most (degree,
+// plus-minus, the accented Latin letters); a few others have a stand-in there; the rest is '?'.
+char PlotterCharacter(std::uint32_t code) {
+    if (code < 0x20 || code == 0x7f || (code >= 0x80 && code < 0xa0)) return '\0';
+    if (code < 0x7f || (code >= 0xa0 && code <= 0xff)) return static_cast<char>(code);
+    switch (code) {
+        case 0x2205:  // empty set, which some fonts show as the diameter sign
+        case 0x2300:  // diameter sign
+            return static_cast<char>(0xd8);
+        case 0x2022:  // bullet
+        case 0x2219:  // bullet operator
+            return static_cast<char>(0xb7);
+        case 0x2013:
+        case 0x2014:
+        case 0x2212:  // dashes and minus
+            return '-';
+        case 0x2018:
+        case 0x2019:
+            return '\'';
+        case 0x201c:
+        case 0x201d:
+            return '"';
+        default:
+            return '?';
+    }
+}
+
+// One character as a plotter shows it, and how many bytes of `text` it took. A byte that does
+// not begin a well-formed UTF-8 sequence is taken as a character of the Western code page.
 std::pair<char, std::size_t> NextCharacter(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) return {lead < 0x20 || lead == 0x7f ? '\0' : static_cast<char>(lead), 1};
+    if (lead < 0x80) return {PlotterCharacter(lead), 1};
     std::size_t length = lead >= 0xf0 && lead < 0xf5 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 1;
     if (lead >= 0xf5) length = 1;
-    if (length > text.size()) return {'?', 1};
+    const auto single = [&] { return std::pair{lead >= 0xa0 ? static_cast<char>(lead) : '?', 1}; };
+    if (length == 1 || length > text.size()) return single();
+    std::uint32_t code = lead & (0x7f >> length);
     for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xc0) != 0x80) return {'?', 1};
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xc0) != 0x80) return single();
+        code = (code << 6) | (next & 0x3f);
     }
-    return {'?', length};
+    const char shown = PlotterCharacter(code);
+    return {shown == '\0' ? '?' : shown, length};
 }
 
 struct LayerLook {
@@ -163,6 +200,7 @@ class Walker {
     void Draw(const Polyline& polyline, const Frame& frame) {
         const auto& vertices = polyline.vertices;
         if (vertices.size() < 2) return;
+        if (!polyline.widths.empty() && DrawBands(polyline, frame)) return;
         BeginRun();
         Append(frame.toSink.Apply(vertices[0].at));
         const std::size_t segments = polyline.closed ? vertices.size() : vertices.size() - 1;
@@ -171,6 +209,79 @@ class Walker {
             AppendBulge(from.at, vertices[(i + 1) % vertices.size()].at, from.bulge, frame.toSink);
         }
         EndRun();
+    }
+
+    // A polyline with widths as one filled band per segment, each from its start width to its
+    // end width. False when every width is too thin to be worth a band.
+    bool DrawBands(const Polyline& polyline, const Frame& frame) {
+        const auto& vertices = polyline.vertices;
+        const double stretch = LargestStretch(frame.toSink.ApplyToVector({1, 0}),
+                                              frame.toSink.ApplyToVector({0, 1}));
+        const bool wide = std::any_of(
+            polyline.widths.begin(), polyline.widths.end(), [&](const SegmentWidth& w) {
+                return std::max(w.start, w.end) * stretch > options_.thinnestBand;
+            });
+        if (!wide || polyline.widths.size() != vertices.size()) return false;
+        const std::size_t segments = polyline.closed ? vertices.size() : vertices.size() - 1;
+        for (std::size_t i = 0; i < segments && !exhausted_; ++i) {
+            const PolylineVertex& from = vertices[i];
+            const Point to = vertices[(i + 1) % vertices.size()].at;
+            const SegmentWidth width = polyline.widths[i];
+            if (std::max(width.start, width.end) * stretch <= options_.thinnestBand) {
+                BeginRun();
+                Append(frame.toSink.Apply(from.at));
+                AppendBulge(from.at, to, from.bulge, frame.toSink);
+                EndRun();
+                continue;
+            }
+            Band(from.at, to, from.bulge, width, frame.toSink);
+        }
+        return true;
+    }
+
+    void Band(Point from, Point to, double bulge, SegmentWidth width, const Affine& toSink) {
+        const Point chord{to.x - from.x, to.y - from.y};
+        const double length = Length(chord);
+        if (!(length > 0) || !std::isfinite(length)) return;
+        // Points along the centre line with their sideways directions, in drawing units.
+        centre_.clear();
+        normals_.clear();
+        if (std::fabs(bulge) > 1e-12) {
+            const double radius = length * (1 + bulge * bulge) / (4 * std::fabs(bulge));
+            const double offset = length * (1 - bulge * bulge) / (4 * bulge);
+            const Point c{(from.x + to.x) / 2 - chord.y / length * offset,
+                          (from.y + to.y) / 2 + chord.x / length * offset};
+            const double start = std::atan2(from.y - c.y, from.x - c.x);
+            const double sweep = 4 * std::atan(bulge);
+            const int segments = ConicSegments(toSink.ApplyToVector({radius, 0}),
+                                               toSink.ApplyToVector({0, radius}), sweep);
+            for (int i = 0; i <= segments; ++i) {
+                const double t = start + sweep * i / segments;
+                const Point radial{std::cos(t), std::sin(t)};
+                centre_.push_back({c.x + radius * radial.x, c.y + radius * radial.y});
+                normals_.push_back(radial);
+            }
+        } else {
+            const Point n{-chord.y / length, chord.x / length};
+            centre_ = {from, to};
+            normals_ = {n, n};
+        }
+        if (!Spend(2 * centre_.size())) return;
+        loops_.resize(1);
+        std::vector<Point>& outline = loops_[0];
+        outline.clear();
+        const std::size_t count = centre_.size();
+        for (std::size_t i = 0; i < 2 * count; ++i) {
+            const bool back = i >= count;
+            const std::size_t j = back ? 2 * count - 1 - i : i;
+            const double t = count > 1 ? static_cast<double>(j) / (count - 1) : 0;
+            const double half = (width.start + (width.end - width.start) * t) / 2 * (back ? -1 : 1);
+            outline.push_back(toSink.Apply(
+                {centre_[j].x + normals_[j].x * half, centre_[j].y + normals_[j].y * half}));
+        }
+        outline.push_back(outline.front());
+        FillLoops(1);
+        DrawRun(loops_[0]);
     }
 
     void Draw(const Circle& circle, const Frame& frame) {
@@ -209,9 +320,148 @@ class Walker {
     }
 
     void Draw(const Solid& solid, const Frame& frame) {
+        if (solid.filled) {
+            loops_.resize(1);
+            loops_[0].clear();
+            for (int corner : {0, 1, 3, 2, 0}) {
+                loops_[0].push_back(frame.toSink.Apply(solid.corners[corner]));
+            }
+            FillLoops(1);
+        }
         BeginRun();
         for (int corner : {0, 1, 3, 2, 0}) Append(frame.toSink.Apply(solid.corners[corner]));
         EndRun();
+    }
+
+    void Draw(const Hatch& hatch, const Frame& frame) {
+        // The loops in sink coordinates; the pattern is laid out there as well, since an affine
+        // map keeps a family of parallel lines parallel and evenly spaced.
+        std::size_t count = 0;
+        for (const std::vector<Point>& loop : hatch.loops) {
+            if (loop.size() < 2 || !Spend(loop.size())) continue;
+            if (loops_.size() <= count) loops_.emplace_back();
+            std::vector<Point>& placed = loops_[count++];
+            placed.clear();
+            for (const Point& p : loop) placed.push_back(frame.toSink.Apply(p));
+            if (!(placed.front() == placed.back())) placed.push_back(placed.front());
+        }
+        if (count == 0) return;
+        if (hatch.solid) {
+            FillLoops(count);
+            for (std::size_t i = 0; i < count; ++i) DrawRun(loops_[i]);
+            return;
+        }
+        bool drawn = false;
+        for (const HatchLine& line : hatch.lines) drawn |= DrawPatternLine(line, count, frame);
+        if (!drawn) {
+            // No pattern to lay out: the boundary at least shows where the hatch is.
+            for (std::size_t i = 0; i < count; ++i) DrawRun(loops_[i]);
+        }
+    }
+
+    // One family of pattern lines inside the first `count` of loops_. False when the family
+    // cannot be laid out (no spacing between its lines).
+    bool DrawPatternLine(const HatchLine& line, std::size_t count, const Frame& frame) {
+        const double radians = std::fmod(line.angleDegrees, 360) * kRadiansPerDegree;
+        const Point along = frame.toSink.ApplyToVector({std::cos(radians), std::sin(radians)});
+        const double stretch = Length(along);
+        if (!(stretch > 0) || !std::isfinite(stretch)) return false;
+        const Point u{along.x / stretch, along.y / stretch};
+        const Point n{-u.y, u.x};
+        const Point origin = frame.toSink.Apply(line.base);
+        const Point offset = frame.toSink.ApplyToVector(line.offset);
+        const double spacing = offset.x * n.x + offset.y * n.y;
+        const double shift = offset.x * u.x + offset.y * u.y;
+        if (!IsFinite(origin) || !std::isfinite(spacing) || !std::isfinite(shift)) return false;
+        double low = std::numeric_limits<double>::infinity(), high = -low;
+        for (std::size_t i = 0; i < count; ++i) {
+            for (const Point& p : loops_[i]) {
+                const double d = (p.x - origin.x) * n.x + (p.y - origin.y) * n.y;
+                low = std::min(low, d);
+                high = std::max(high, d);
+            }
+        }
+        if (!(std::fabs(spacing) > 0) || !(high >= low)) return false;
+        const double first = std::ceil(std::min(low / spacing, high / spacing));
+        const double last = std::floor(std::max(low / spacing, high / spacing));
+        if (!(last - first < kMaxPatternLines)) {
+            // Lines closer than any pen can draw them would look solid: so be it.
+            FillLoops(count);
+            return true;
+        }
+        double period = 0;
+        for (double dash : line.dashes) period += std::fabs(dash) * stretch;
+        const bool dashed = period > 0 && std::isfinite(period);
+        for (double k = first; k <= last && !exhausted_; ++k) {
+            const Point start{origin.x + offset.x * k, origin.y + offset.y * k};
+            crossings_.clear();
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::vector<Point>& loop = loops_[i];
+                for (std::size_t j = 1; j < loop.size(); ++j) {
+                    const Point a = loop[j - 1], b = loop[j];
+                    const double da = (a.x - start.x) * n.x + (a.y - start.y) * n.y;
+                    const double db = (b.x - start.x) * n.x + (b.y - start.y) * n.y;
+                    // Half-open, so that a line through a vertex crosses once, not twice.
+                    if ((da > 0) == (db > 0)) continue;
+                    const double ta = (a.x - start.x) * u.x + (a.y - start.y) * u.y;
+                    const double tb = (b.x - start.x) * u.x + (b.y - start.y) * u.y;
+                    crossings_.push_back(ta + (tb - ta) * da / (da - db));
+                }
+            }
+            if (!Spend(crossings_.size() + 1)) break;
+            std::sort(crossings_.begin(), crossings_.end());
+            for (std::size_t i = 0; i + 1 < crossings_.size(); i += 2) {
+                const double from = crossings_[i], to = crossings_[i + 1];
+                if (!dashed || (to - from) / period > kMaxDashesPerStroke) {
+                    Stroke(start, u, from, to);
+                    continue;
+                }
+                // Each line's dashes begin at its own origin, which moves along by `shift`.
+                double at = std::floor((from - shift * k) / period) * period + shift * k;
+                while (at <= to && !exhausted_) {
+                    for (double dash : line.dashes) {
+                        const double length = std::fabs(dash) * stretch;
+                        if (dash > 0 && at + length > from && at < to) {
+                            Stroke(start, u, std::max(at, from), std::min(at + length, to));
+                        } else if (dash == 0 && at >= from && at <= to) {
+                            Stroke(start, u, at, at);
+                        }
+                        at += length;
+                    }
+                }
+            }
+        }
+        return true;
+    }
+
+    void Stroke(Point start, Point u, double from, double to) {
+        BeginRun();
+        Append({start.x + u.x * from, start.y + u.y * from});
+        Append({start.x + u.x * to, start.y + u.y * to});
+        EndRun();
+    }
+
+    void DrawRun(const std::vector<Point>& points) {
+        BeginRun();
+        for (const Point& p : points) Append(p);
+        EndRun();
+    }
+
+    // The first `count` of loops_, filled by the odd-even rule; points beyond the clip square
+    // are held to it, which keeps the inside of a fill that reaches beyond the page.
+    void FillLoops(std::size_t count) {
+        const double limit = options_.clipLimit;
+        std::uint64_t points = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            for (Point& p : loops_[i]) {
+                if (!IsSane(p)) return;
+                p = {std::clamp(p.x, -limit, limit), std::clamp(p.y, -limit, limit)};
+            }
+            points += loops_[i].size();
+        }
+        if (!Spend(points)) return;
+        UseColour();
+        sink_.Fill(std::span<const std::vector<Point>>(loops_.data(), count));
     }
 
     void Draw(const Text& text, const Frame& frame) {
@@ -258,8 +508,15 @@ class Walker {
     void WalkEntities(const std::vector<Entity>& entities, const Frame& frame) {
         for (const Entity& entity : entities) {
             if (!Spend(1)) return;
-            const LayerLook look = LayerOf(entity.layer, frame);
+            LayerLook look = LayerOf(entity.layer, frame);
+            if (entity.ownerLayer != kNoLayer) {
+                // An attribute is seen only with its insert, and on layer "0" takes its look.
+                const LayerLook owner = LayerOf(entity.ownerLayer, frame);
+                if (!owner.visible) continue;
+                if (entity.layer == 0) look = owner;
+            }
             if (!look.visible) continue;
+            if (entity.wipeoutFrame && !frame.drawing->wipeoutFrames) continue;
             const int colour = ResolveColour(entity.colour, look, frame.blockColour);
             if (const auto* insert = std::get_if<Insert>(&entity.shape)) {
                 Expand(*insert, colour, look, frame);
@@ -278,7 +535,8 @@ class Walker {
         if (layers.empty()) return {};
         const Layer& layer = layers[index];
         const bool plain = layer.colour >= 1 && layer.colour <= 255;
-        return {plain ? layer.colour : kDefaultLayerColour, !layer.frozen && !layer.off};
+        return {plain ? layer.colour : kDefaultLayerColour,
+                !layer.frozen && !layer.off && layer.plotted};
     }
 
     static int ResolveColour(int colour, const LayerLook& look, int blockColour) {
@@ -596,6 +854,10 @@ class Walker {
     std::vector<std::pair<const Drawing*, std::uint32_t>> active_;
     std::vector<Point> path_;
     std::vector<Point> piece_;
+    std::vector<std::vector<Point>> loops_;  // a hatch's or solid's boundary in sink coordinates
+    std::vector<double> crossings_;
+    std::vector<Point> centre_;
+    std::vector<Point> normals_;
 };
 
 class ExtentsSink final : public PlotSink {
@@ -605,6 +867,9 @@ class ExtentsSink final : public PlotSink {
         for (const Point& p : points) Add(p);
     }
     void Dot(Point at) override { Add(at); }
+    void Fill(std::span<const std::vector<Point>> loops) override {
+        for (const std::vector<Point>& loop : loops) Polyline(loop);
+    }
     void Label(Point at, double height, double directionDegrees, double widthFactor,
                std::string_view text) override {
         const double width = EstimatedTextWidth(height, widthFactor, text);

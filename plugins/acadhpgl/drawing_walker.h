@@ -40,6 +40,9 @@ struct WalkOptions {
     // after which the walk gives up.
     std::uint64_t workBudget = kDefaultWorkBudget;
     int maxDepth = 32;
+    // Polyline widths, in sink units, from which on a wide polyline is drawn as a filled band;
+    // narrower ones are drawn as their centre line, which the pen covers anyway.
+    double thinnestBand = 0;
     ReferenceSource* references = nullptr;
 };
 
@@ -54,9 +57,10 @@ bool MeasureExtents(const Drawing& drawing, ReferenceSource* references,
                     std::optional<Box>& extents, std::string& error,
                     std::uint64_t workBudget = kDefaultWorkBudget);
 
-// `text` as a plotter can show it: plain ASCII, control characters removed, anything else one
-// '?' per character (a well-formed UTF-8 sequence is one character, any other byte above 127 is
-// one, so that text in an 8-bit code page keeps its length).
+// `text` as a plotter can show it, in ISO 8859-1: control characters removed, the characters
+// of that set kept, the diameter sign as 'Ø' and bullets as the middle dot, anything else one
+// '?' per character. A well-formed UTF-8 sequence is one character; any other byte above 127
+// is one character of the Western code page, so that text of older drawings keeps its letters.
 std::string PlottedText(std::string_view text);
 
 // The estimated width of a line of text, in the units of `height`.

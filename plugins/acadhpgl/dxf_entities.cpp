@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "plugins/acadhpgl/dxf_hatch.h"
 #include "plugins/acadhpgl/mtext_text.h"
 
 namespace acadhpgl {
@@ -49,6 +50,78 @@ bool Finite(Point p) {
     return Finite(p.x) && Finite(p.y);
 }
 
+Extrusion ReadExtrusion(DxfFields& f, int elevationCode) {
+    return {f.Real(210, 0), f.Real(220, 0), f.Real(230, 1), f.Real(elevationCode, 0)};
+}
+
+// A plane that is neither the world's nor the world's seen from below: its object coordinates
+// need the arbitrary-axis rule, not just a mirror.
+bool Tilted(const Extrusion& e) {
+    const double length = std::sqrt(e.x * e.x + e.y * e.y + e.z * e.z);
+    if (!(length > 0) || !Finite(length)) return false;
+    return std::hypot(e.x, e.y) / length > 1e-9;
+}
+
+// The arbitrary-axis rule: the plane's x axis is world y (or, for planes close to upright
+// about z, world z) crossed with its normal; its y axis the normal crossed with that. Plotted
+// from above, only the world x and y of the result count.
+Point OcsToWorld(Point p, const Extrusion& e) {
+    const double length = std::sqrt(e.x * e.x + e.y * e.y + e.z * e.z);
+    const double n[3] = {e.x / length, e.y / length, e.z / length};
+    double ax[3];
+    if (std::fabs(n[0]) < 1.0 / 64 && std::fabs(n[1]) < 1.0 / 64) {
+        ax[0] = n[2], ax[1] = 0, ax[2] = -n[0];  // (0, 1, 0) x n
+    } else {
+        ax[0] = -n[1], ax[1] = n[0], ax[2] = 0;  // (0, 0, 1) x n
+    }
+    const double axLength = std::sqrt(ax[0] * ax[0] + ax[1] * ax[1] + ax[2] * ax[2]);
+    for (double& v : ax) v /= axLength;
+    const double ay[3] = {n[1] * ax[2] - n[2] * ax[1], n[2] * ax[0] - n[0] * ax[2],
+                          n[0] * ax[1] - n[1] * ax[0]};
+    return {p.x * ax[0] + p.y * ay[0] + e.elevation * n[0],
+            p.x * ax[1] + p.y * ay[1] + e.elevation * n[1]};
+}
+
+// A polyline of a tilted plane, placed in the world. Its arcs become chords first, since seen
+// from above they are ellipses; widths go, as the outline of a tilted band is not a band.
+void ProjectPolyline(Polyline& polyline, const Extrusion& e) {
+    std::vector<PolylineVertex> placed;
+    const std::size_t count = polyline.vertices.size();
+    const std::size_t segments = polyline.closed ? count : count - 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        const PolylineVertex& from = polyline.vertices[i];
+        placed.push_back({OcsToWorld(from.at, e), 0});
+        if (i >= segments || std::fabs(from.bulge) < 1e-12) continue;
+        const Point to = polyline.vertices[(i + 1) % count].at;
+        const Point chord{to.x - from.at.x, to.y - from.at.y};
+        const double length = std::hypot(chord.x, chord.y);
+        if (!(length > 0)) continue;
+        const double offset = length * (1 - from.bulge * from.bulge) / (4 * from.bulge);
+        const double radius = length * (1 + from.bulge * from.bulge) / (4 * std::fabs(from.bulge));
+        const Point centre{(from.at.x + to.x) / 2 - chord.y / length * offset,
+                           (from.at.y + to.y) / 2 + chord.x / length * offset};
+        const double start = std::atan2(from.at.y - centre.y, from.at.x - centre.x);
+        const double sweep = 4 * std::atan(from.bulge);
+        const int chords = std::clamp(static_cast<int>(std::fabs(sweep) * kDegrees / 5), 2, 72);
+        for (int j = 1; j < chords; ++j) {
+            const double t = start + sweep * j / chords;
+            placed.push_back({OcsToWorld({centre.x + radius * std::cos(t),
+                                          centre.y + radius * std::sin(t)},
+                                         e),
+                              0});
+        }
+    }
+    polyline.vertices = std::move(placed);
+    polyline.widths.clear();
+}
+
+// Widths that are all zero are no widths at all.
+void DropZeroWidths(Polyline& polyline) {
+    const bool any = std::any_of(polyline.widths.begin(), polyline.widths.end(),
+                                 [](const SegmentWidth& w) { return w.start > 0 || w.end > 0; });
+    if (!any || polyline.widths.size() != polyline.vertices.size()) polyline.widths.clear();
+}
+
 // Arithmetic on huge but finite input (1e300 and more) can still overflow; such a shape is
 // left out like one with a non-finite number in the file.
 bool IsFinite(const Shape& shape) {
@@ -56,7 +129,9 @@ bool IsFinite(const Shape& shape) {
         bool operator()(const Line& s) const { return Finite(s.start) && Finite(s.end); }
         bool operator()(const Polyline& s) const {
             return std::all_of(s.vertices.begin(), s.vertices.end(),
-                               [](const auto& v) { return Finite(v.at) && Finite(v.bulge); });
+                               [](const auto& v) { return Finite(v.at) && Finite(v.bulge); }) &&
+                   std::all_of(s.widths.begin(), s.widths.end(),
+                               [](const auto& w) { return Finite(w.start) && Finite(w.end); });
         }
         bool operator()(const Circle& s) const { return Finite(s.centre) && Finite(s.radius); }
         bool operator()(const Arc& s) const {
@@ -83,6 +158,16 @@ bool IsFinite(const Shape& shape) {
         bool operator()(const Text& s) const {
             return Finite(s.at) && Finite(s.height) && Finite(s.rotationDegrees) &&
                    Finite(s.widthFactor);
+        }
+        bool operator()(const Hatch& s) const {
+            for (const auto& loop : s.loops) {
+                if (!std::all_of(loop.begin(), loop.end(), [](Point p) { return Finite(p); })) {
+                    return false;
+                }
+            }
+            return std::all_of(s.lines.begin(), s.lines.end(), [](const HatchLine& l) {
+                return Finite(l.angleDegrees) && Finite(l.base) && Finite(l.offset);
+            });
         }
         bool operator()(const Insert& s) const {
             return Finite(s.at) && Finite(s.scaleX) && Finite(s.scaleY) &&
@@ -160,27 +245,42 @@ std::optional<Shape> BuildEllipse(DxfFields& f) {
 std::optional<Shape> BuildLightweightPolyline(DxfFields& f, bool leader) {
     Polyline polyline;
     polyline.closed = !leader && (f.Integer(70, 0) & 1) != 0;
-    const bool mirrored = !leader && SeenFromBelow(f);
+    const Extrusion extrusion = ReadExtrusion(f, 38);
+    const double constantWidth = leader ? 0 : f.Real(43, 0);
+    const bool tilted = !leader && Tilted(extrusion);
+    const bool mirrored = !leader && !tilted && SeenFromBelow(f);
     for (const DxfPair& pair : f.pairs()) {
-        if (pair.code != 10 && pair.code != 20 && (pair.code != 42 || leader)) continue;
+        const int code = pair.code;
+        if (code != 10 && code != 20 &&
+            (leader || (code != 42 && code != 40 && code != 41))) {
+            continue;
+        }
         const std::optional<double> value = pair.Real();
         if (!value || !Finite(*value)) {
             f.MarkBad();
             break;
         }
-        if (pair.code == 10) {
+        if (code == 10) {
             polyline.vertices.push_back({{*value, 0}, 0});
+            if (!leader) polyline.widths.push_back({constantWidth, constantWidth});
         } else if (!polyline.vertices.empty()) {  // a y or a bulge before any x is stray
             PolylineVertex& last = polyline.vertices.back();
-            if (pair.code == 20) {
+            if (code == 20) {
                 last.at.y = *value;
-            } else {
+            } else if (code == 42) {
                 last.bulge = *value;
+            } else if (code == 40) {
+                polyline.widths.back().start = std::fabs(*value);
+            } else {
+                polyline.widths.back().end = std::fabs(*value);
             }
         }
     }
     if (polyline.vertices.empty()) return std::nullopt;
-    if (mirrored) {
+    DropZeroWidths(polyline);
+    if (tilted) {
+        ProjectPolyline(polyline, extrusion);
+    } else if (mirrored) {
         // Mirrored, an arc that bulged to the left bulges to the right.
         for (PolylineVertex& vertex : polyline.vertices) {
             vertex.at = MirrorX(vertex.at);
@@ -283,6 +383,7 @@ std::optional<Shape> BuildSpline(DxfFields& f) {
 
 std::optional<Shape> BuildSolid(DxfFields& f, bool objectCoordinates, bool faceOrder) {
     Solid solid;
+    solid.filled = !faceOrder;
     for (int i = 0; i < 3; ++i) solid.corners[i] = ReadPoint(f, 10 + i);
     solid.corners[3] = HasPoint(f, 13) ? ReadPoint(f, 13) : solid.corners[2];
     if (faceOrder) {
@@ -335,6 +436,7 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
     const Point second{f.Real(11, first.x), f.Real(21, first.y)};
     const std::int64_t horizontal = f.Integer(72, 0);
     const std::int64_t vertical = f.Integer(attribute ? 74 : 73, 0);
+    const std::int64_t generation = f.Integer(71, 0);
     const bool mirrored = SeenFromBelow(f);
     if (f.bad() || text.empty()) return std::nullopt;
 
@@ -351,8 +453,8 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
         double& scaled = horizontal == 3 ? height : widthFactor;
         const double fitted = width > 0 ? scaled * (length / width) : 0;
         if (fitted > 0 && Finite(fitted)) scaled = fitted;  // else keep the text as it is
-    } else if (horizontal != 0 || vertical != 0) {
-        const Point anchor = hasSecond ? second : first;
+    } else if (horizontal != 0 || vertical != 0 || (generation & (2 | 4)) != 0) {
+        const Point anchor = hasSecond && (horizontal != 0 || vertical != 0) ? second : first;
         const double width = EstimatedWidth(characters, height, widthFactor);
         // Horizontal 1 centre, 2 right, 4 middle (centred both ways); vertical 1 bottom, 2
         // middle, 3 top.
@@ -363,9 +465,13 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
                               : vertical == 1                    ? height * kDescent
                               : vertical == 3                    ? -height
                                                                  : 0;
+        // Backwards (2) and upside-down (4) text mirrors its box about the alignment point;
+        // plotted writing cannot be mirrored, so it is written forwards over that box.
+        const double boxAlong = (generation & 2) != 0 ? -along - width : along;
+        const double boxAcross = (generation & 4) != 0 ? -across - height : across;
         const Point u = Direction(degrees);
         const Point v{-u.y, u.x};
-        lowerLeft = Plus(Plus(anchor, u, along), v, across);
+        lowerLeft = Plus(Plus(anchor, u, boxAlong), v, boxAcross);
     }
     if (mirrored) {
         lowerLeft = MirrorX(lowerLeft);
@@ -388,6 +494,10 @@ std::optional<Shape> BuildMText(DxfFields& f, const DxfTextDefaults& defaults) {
     if (text.find_first_not_of(" \n") == std::string::npos) return std::nullopt;
 
     const double height = TextHeight(f, defaults);
+    const double referenceWidth = f.Real(41, 0);
+    if (referenceWidth > 0 && height > 0) {
+        text = WrapText(text, EstimatedCharacters(referenceWidth, height));
+    }
     // The insertion point and the direction vector are world coordinates; only the rotation
     // angle, used when there is no direction, is measured in the text's own plane.
     const Point at = ReadPoint(f, 10);
@@ -448,7 +558,35 @@ std::optional<Shape> BuildDimension(DxfFields& f) {
     return Checked(f, Insert{});
 }
 
+// A table is drawn by its anonymous block, placed at its insertion point and turned along its
+// horizontal direction.
+std::optional<Shape> BuildTable(DxfFields& f) {
+    if (InsertedBlockName(f).empty()) return std::nullopt;
+    Insert insert;
+    insert.at = ReadPoint(f, 10);
+    const Point direction{f.Real(11, 1), f.Real(21, 0)};
+    if (!(direction.x == 0 && direction.y == 0)) {
+        insert.rotationDegrees = std::atan2(direction.y, direction.x) * kDegrees;
+    }
+    return Checked(f, insert);
+}
+
 }  // namespace
+
+bool ShapeIsFinite(const Shape& shape) {
+    return IsFinite(shape);
+}
+
+bool IsPlottedKind(std::string_view kind) {
+    constexpr std::string_view kPlotted[] = {
+        "LINE",   "LWPOLYLINE", "CIRCLE",  "ARC",    "TEXT",     "ATTRIB", "MTEXT",
+        "INSERT", "MINSERT",    "DIMENSION", "POINT", "ELLIPSE", "SPLINE", "SOLID",
+        "TRACE",  "3DFACE",     "LEADER",  "HATCH",  "POLYLINE", "VERTEX", "SEQEND",
+        "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "ACAD_TABLE", "SHAPE",
+        // Never plotted by any program: a viewport of paper space, a block's attribute template.
+        "VIEWPORT", "ATTDEF"};
+    return std::find(std::begin(kPlotted), std::end(kPlotted), kind) != std::end(kPlotted);
+}
 
 std::string_view InsertedBlockName(const DxfFields& fields) {
     return fields.Text(2);
@@ -464,35 +602,64 @@ std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaul
     if (kind == "ATTRIB") return BuildText(fields, defaults, true);
     if (kind == "MTEXT") return BuildMText(fields, defaults);
     if (kind == "INSERT" || kind == "MINSERT") return BuildInsert(fields);
-    if (kind == "DIMENSION") return BuildDimension(fields);
+    if (kind == "DIMENSION" || kind == "ARC_DIMENSION" || kind == "LARGE_RADIAL_DIMENSION") {
+        return BuildDimension(fields);
+    }
+    if (kind == "ACAD_TABLE") return BuildTable(fields);
+    if (kind == "SHAPE") return BuildPoint(fields);
     if (kind == "POINT") return BuildPoint(fields);
     if (kind == "ELLIPSE") return BuildEllipse(fields);
     if (kind == "SPLINE") return BuildSpline(fields);
     if (kind == "SOLID" || kind == "TRACE") return BuildSolid(fields, true, false);
     if (kind == "3DFACE") return BuildSolid(fields, false, true);
     if (kind == "LEADER") return BuildLightweightPolyline(fields, true);
+    if (kind == "HATCH") {
+        std::optional<Shape> hatch = BuildHatch(fields);
+        if (!hatch) return std::nullopt;
+        return Checked(fields, std::move(*hatch));  // curves of huge numbers can overflow
+    }
     return std::nullopt;
 }
 
 void PolylineAssembler::Start(DxfFields& polyline) {
     polyline_ = Polyline{};
+    faces_.clear();
     const std::int64_t flags = polyline.Integer(70, 0);
     polyline_.closed = (flags & 1) != 0;
+    kind_ = (flags & 64) != 0 ? Kind::Polyface : (flags & 16) != 0 ? Kind::Mesh : Kind::Plain;
+    meshRows_ = polyline.Integer(71, 0);
+    meshColumns_ = polyline.Integer(72, 0);
+    closedRows_ = (flags & 1) != 0;
+    closedColumns_ = (flags & 32) != 0;
     // 8 a 3D polyline, 16 a polygon mesh, 64 a polyface mesh: all in world coordinates.
     objectCoordinates_ = (flags & (8 | 16 | 64)) == 0;
-    mirrored_ = objectCoordinates_ && SeenFromBelow(polyline);
+    extrusion_ = ReadExtrusion(polyline, 30);
+    mirrored_ = objectCoordinates_ && !Tilted(extrusion_) && SeenFromBelow(polyline);
+    defaultWidth_ = {std::fabs(polyline.Real(40, 0)), std::fabs(polyline.Real(41, 0))};
+    anyWidth_ = false;
     valid_ = !polyline.bad();
 }
 
 void PolylineAssembler::AddVertex(DxfFields& vertex) {
     if (!valid_) return;
     const std::int64_t flags = vertex.Integer(70, 0);
-    // 16: a spline's frame control point, not on the curve. 128 without 64: a polyface's face
-    // record, which holds vertex numbers rather than a position.
+    // 16: a spline's frame control point, not on the curve.
     if ((flags & 16) != 0) return;
-    if ((flags & 128) != 0 && (flags & 64) == 0) return;
+    if ((flags & 128) != 0 && (flags & 64) == 0) {
+        // A polyface's face: up to four vertex numbers, negative where the edge is hidden.
+        if (kind_ != Kind::Polyface) return;
+        std::array<std::int64_t, 4> face{};
+        for (int i = 0; i < 4; ++i) face[i] = vertex.Integer(71 + i, 0);
+        if (!vertex.bad() && faces_.size() < kMaxSplinePoints) faces_.push_back(face);
+        return;
+    }
     PolylineVertex added{ReadPoint(vertex, 10), 0};
-    if (objectCoordinates_) added.bulge = vertex.Real(42, 0);
+    SegmentWidth width = defaultWidth_;
+    if (objectCoordinates_) {
+        added.bulge = vertex.Real(42, 0);
+        width = {std::fabs(vertex.Real(40, defaultWidth_.start)),
+                 std::fabs(vertex.Real(41, defaultWidth_.end))};
+    }
     if (vertex.bad()) {
         valid_ = false;  // like any entity with a number that cannot be drawn
         return;
@@ -502,13 +669,59 @@ void PolylineAssembler::AddVertex(DxfFields& vertex) {
         added.bulge = -added.bulge;
     }
     polyline_.vertices.push_back(added);
+    if (objectCoordinates_) polyline_.widths.push_back(width);
 }
 
-std::optional<Shape> PolylineAssembler::Finish() {
+std::vector<Shape> PolylineAssembler::Finish() {
     const bool usable = valid_ && !polyline_.vertices.empty();
     valid_ = false;
-    if (!usable) return std::nullopt;
-    return Shape(std::move(polyline_));
+    std::vector<Shape> shapes;
+    if (!usable) return shapes;
+    const std::vector<PolylineVertex>& at = polyline_.vertices;
+    const auto edge = [&](std::size_t a, std::size_t b) {
+        shapes.push_back(Polyline{{{at[a].at, 0}, {at[b].at, 0}}, false, {}});
+    };
+    if (kind_ == Kind::Polyface) {
+        // Each visible edge once, however many faces share it.
+        std::vector<std::pair<std::size_t, std::size_t>> drawn;
+        for (const auto& face : faces_) {
+            int corners = 0;
+            while (corners < 4 && face[corners] != 0) ++corners;
+            for (int i = 0; i < corners; ++i) {
+                const std::int64_t from = face[i], to = face[(i + 1) % corners];
+                if (from < 0) continue;  // the edge that starts here is hidden
+                const std::size_t a = static_cast<std::size_t>(from) - 1;
+                const std::size_t b = static_cast<std::size_t>(to < 0 ? -to : to) - 1;
+                if (a >= at.size() || b >= at.size() || a == b) continue;
+                drawn.emplace_back(std::min(a, b), std::max(a, b));
+            }
+        }
+        std::sort(drawn.begin(), drawn.end());
+        drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+        for (const auto& [a, b] : drawn) edge(a, b);
+        return shapes;
+    }
+    if (kind_ == Kind::Mesh && meshRows_ > 0 && meshColumns_ > 0 &&
+        static_cast<std::size_t>(meshRows_) * static_cast<std::size_t>(meshColumns_) <= at.size()) {
+        // M lines of N vertices; every line along both directions, closed as the flags say.
+        const auto rows = static_cast<std::size_t>(meshRows_);
+        const auto columns = static_cast<std::size_t>(meshColumns_);
+        for (std::size_t r = 0; r < rows; ++r) {
+            Polyline line{{}, closedColumns_, {}};
+            for (std::size_t c = 0; c < columns; ++c) line.vertices.push_back({at[r * columns + c].at, 0});
+            shapes.push_back(std::move(line));
+        }
+        for (std::size_t c = 0; c < columns; ++c) {
+            Polyline line{{}, closedRows_, {}};
+            for (std::size_t r = 0; r < rows; ++r) line.vertices.push_back({at[r * columns + c].at, 0});
+            shapes.push_back(std::move(line));
+        }
+        return shapes;
+    }
+    DropZeroWidths(polyline_);
+    if (objectCoordinates_ && Tilted(extrusion_)) ProjectPolyline(polyline_, extrusion_);
+    shapes.push_back(std::move(polyline_));
+    return shapes;
 }
 
 }  // namespace acadhpgl

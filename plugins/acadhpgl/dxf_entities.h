@@ -6,9 +6,12 @@
 // points. A record whose numbers cannot be drawn (not finite, a negative radius, a flat
 // ellipse) gives no shape at all, so the walker never meets them.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "plugins/acadhpgl/drawing.h"
 #include "plugins/acadhpgl/dxf_fields.h"
@@ -30,22 +33,51 @@ struct DxfTextDefaults {
 // nullopt for kinds that are not drawn and for records that cannot be.
 std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaults);
 
+// False for entity kinds whose records BuildShape never draws (and that are no part of a
+// POLYLINE or an INSERT's attributes): what the plot leaves out. Kinds that never show on a
+// plot (viewports, attribute definitions) count as plotted.
+bool IsPlottedKind(std::string_view kind);
+
+// False for a shape with a number that is not finite (arithmetic on huge input overflows).
+bool ShapeIsFinite(const Shape& shape);
+
 // The block an INSERT or DIMENSION record draws; empty when it names none.
 std::string_view InsertedBlockName(const DxfFields& fields);
+
+// The direction a planar entity's plane faces (groups 210, 220, 230) and its height along it;
+// what the arbitrary-axis rule needs to place object coordinates in the world.
+struct Extrusion {
+    double x = 0;
+    double y = 0;
+    double z = 1;
+    double elevation = 0;
+};
 
 // Collects a POLYLINE record and the VERTEX records that follow it.
 class PolylineAssembler {
   public:
     void Start(DxfFields& polyline);
     void AddVertex(DxfFields& vertex);
-    // The polyline so far; nullopt when it has no vertex or its header was damaged.
-    std::optional<Shape> Finish();
+    // The shapes so far: the polyline, or a mesh's visible edges and lines; none when it has no
+    // vertex or its header was damaged.
+    std::vector<Shape> Finish();
 
   private:
+    enum class Kind { Plain, Polyface, Mesh };
+
     Polyline polyline_;
+    std::vector<std::array<std::int64_t, 4>> faces_;  // a polyface's vertex numbers, 0 for none
+    Kind kind_ = Kind::Plain;
+    std::int64_t meshColumns_ = 0;  // vertices per mesh line (N)
+    std::int64_t meshRows_ = 0;     // (M)
+    bool closedRows_ = false;
+    bool closedColumns_ = false;
     bool valid_ = false;
     bool objectCoordinates_ = false;  // a 2D polyline, whose vertices may be mirrored
     bool mirrored_ = false;
+    Extrusion extrusion_;
+    SegmentWidth defaultWidth_;
+    bool anyWidth_ = false;
 };
 
 }  // namespace acadhpgl

@@ -10,6 +10,14 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Drawing programs keep dimension definition points on this layer and never plot it.
+bool IsDefinitionPointLayer(std::string_view name) {
+    constexpr std::string_view kName = "defpoints";
+    return name.size() == kName.size() &&
+           std::equal(name.begin(), name.end(), kName.begin(),
+                      [](char a, char b) { return LowerAscii(a) == b; });
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> NameIndex::Find(std::string_view name) {
@@ -34,8 +42,10 @@ LayerTable::LayerTable(std::vector<Layer>& layers) : layers_(layers) {
     index_.Insert("0", 0);
 }
 
-void LayerTable::Define(std::string_view name, std::int64_t colour, std::int64_t flags) {
+void LayerTable::Define(std::string_view name, std::int64_t colour, std::int64_t flags,
+                        bool plotted) {
     Layer& layer = layers_[Resolve(name)];
+    layer.plotted = plotted && !IsDefinitionPointLayer(name);
     layer.off = colour < 0;
     // Negated only within range: the file may hold any 64-bit number here.
     const bool valid = (colour >= 1 && colour <= 255) || (colour >= -255 && colour <= -1);
@@ -54,6 +64,7 @@ std::uint32_t LayerTable::Resolve(std::string_view name) {
     } else {
         index = static_cast<std::uint32_t>(layers_.size());
         layers_.push_back(Layer{std::string(name)});
+        layers_.back().plotted = !IsDefinitionPointLayer(name);
         index_.Insert(name, index);
     }
     lastName_ = name;

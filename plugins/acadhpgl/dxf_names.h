@@ -32,9 +32,11 @@ class LayerTable {
     // Empties `layers` and puts layer "0" at index 0.
     explicit LayerTable(std::vector<Layer>& layers);
 
-    // A layer record of the table: colour 62 (negative when the layer is off) and flags 70
-    // (1: frozen). A name given twice keeps the later settings.
-    void Define(std::string_view name, std::int64_t colour, std::int64_t flags);
+    // A layer record of the table: colour 62 (negative when the layer is off), flags 70
+    // (1: frozen) and the plotting flag 290 (false: never plotted). A name given twice keeps
+    // the later settings.
+    void Define(std::string_view name, std::int64_t colour, std::int64_t flags,
+                bool plotted = true);
 
     // The index of the layer an entity names; no name is layer "0", and a name the table
     // lacks gets a layer of its own with the default colour. `name` must stay valid as long

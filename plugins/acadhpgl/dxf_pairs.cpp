@@ -224,7 +224,13 @@ DxfStep DxfPairReader::NextAscii(DxfPair& pair, std::string& error) {
         return DxfStep::Damaged;
     }
     pair.code = code;
-    pair.text = CutString(TrimTrailingBlanks(value));
+    if (code == 3) {
+        // The pieces of a long text: a piece may end between two words, and its space counts.
+        if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+        pair.text = CutString(value);
+    } else {
+        pair.text = CutString(TrimTrailingBlanks(value));
+    }
     return DxfStep::Pair;
 }
 

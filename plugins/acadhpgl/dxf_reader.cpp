@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <new>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "plugins/acadhpgl/dxf_compound.h"
 #include "plugins/acadhpgl/dxf_entities.h"
 #include "plugins/acadhpgl/dxf_fields.h"
 #include "plugins/acadhpgl/dxf_names.h"
@@ -29,6 +31,7 @@ struct ReaderContext {
     LayerTable layers;
     BlockTable blocks;
     DxfTextDefaults textDefaults;
+    std::map<std::string, std::uint64_t>* leftOut = nullptr;
 };
 
 // Turns a run of entity records into entities, including the two kinds that span several
@@ -52,7 +55,10 @@ class EntityAssembler {
         if (inAttributes_) {
             if (kind == "ATTRIB") {
                 Entity entity;
-                if (!dropAttributes_ && Properties(fields, entity)) Emit(fields, entity);
+                if (!dropAttributes_ && Properties(fields, entity)) {
+                    entity.ownerLayer = attributeOwner_;
+                    Emit(fields, entity);
+                }
                 return;
             }
             inAttributes_ = false;
@@ -72,6 +78,7 @@ class EntityAssembler {
             // The attributes go with their insert: left out when it is.
             inAttributes_ = true;
             dropAttributes_ = !keep;
+            attributeOwner_ = entity.layer;
         }
         if (keep) Emit(fields, entity);
     }
@@ -96,7 +103,17 @@ class EntityAssembler {
     }
 
     void Emit(DxfFields& fields, Entity& entity) {
+        if (IsCompoundKind(fields.kind())) {
+            EmitCompound(fields, entity);
+            return;
+        }
         std::optional<Shape> shape = BuildShape(fields, context_.textDefaults);
+        // A shape needs its shape file, which drawings do not carry: its point stands for it.
+        const bool partly = fields.kind() == "SHAPE";
+        const bool unplotted = !shape && !IsPlottedKind(fields.kind());
+        if ((unplotted || partly) && context_.leftOut != nullptr) {
+            ++(*context_.leftOut)[std::string(fields.kind())];
+        }
         if (!shape) return;
         if (Insert* insert = std::get_if<Insert>(&*shape)) {
             insert->block = context_.blocks.Resolve(InsertedBlockName(fields));
@@ -105,12 +122,31 @@ class EntityAssembler {
         out_.push_back(std::move(entity));
     }
 
+    void EmitCompound(DxfFields& fields, const Entity& entity) {
+        const std::string_view kind = fields.kind();
+        // Pictures and underlays plot their frames only: the user hears that the rest is not.
+        if ((kind == "IMAGE" || kind.ends_with("UNDERLAY")) && context_.leftOut != nullptr) {
+            ++(*context_.leftOut)[std::string(kind)];
+        }
+        for (Shape& shape : BuildShapes(fields, context_.textDefaults)) {
+            if (!ShapeIsFinite(shape)) continue;
+            Entity part = entity;
+            part.shape = std::move(shape);
+            part.wipeoutFrame = kind == "WIPEOUT";
+            out_.push_back(std::move(part));
+        }
+    }
+
     void FinishPolyline() {
         inPolyline_ = false;
-        std::optional<Shape> shape = polyline_.Finish();
-        if (!shape || dropPolyline_) return;
-        polylineEntity_.shape = std::move(*shape);
-        out_.push_back(std::move(polylineEntity_));
+        std::vector<Shape> shapes = polyline_.Finish();
+        if (!dropPolyline_) {
+            for (Shape& shape : shapes) {
+                Entity entity = polylineEntity_;
+                entity.shape = std::move(shape);
+                out_.push_back(std::move(entity));
+            }
+        }
         polylineEntity_ = Entity{};
     }
 
@@ -123,6 +159,7 @@ class EntityAssembler {
     bool dropPolyline_ = false;
     bool inAttributes_ = false;
     bool dropAttributes_ = false;
+    std::uint32_t attributeOwner_ = kNoLayer;
 };
 
 class DocumentReader {
@@ -130,7 +167,7 @@ class DocumentReader {
     DocumentReader(std::string_view bytes, Drawing& drawing)
         : pairs_(bytes),
           drawing_(drawing),
-          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}} {}
+          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}, &drawing.leftOut} {}
 
     bool Read(std::string& error) {
         if (!Advance()) return Fail(error);
@@ -144,9 +181,10 @@ class DocumentReader {
         }
         for (;;) {
             if (!have_) {
-                error = "the drawing is cut off after " + pairs_.Where() +
-                        ": its end-of-file marker is missing";
-                return false;
+                // Every section ended: only the marker is missing, and nothing with it.
+                drawing_.warnings.push_back("the drawing's end-of-file marker is missing after " +
+                                            pairs_.Where() + "; it was read up to there");
+                return true;
             }
             if (pair_.code == 0 && pair_.text == "EOF") return true;
             if (pair_.code == 0 && pair_.text == "SECTION") {
@@ -214,8 +252,14 @@ class DocumentReader {
             EntityAssembler assembler(context_, drawing_.entities, true);
             read = ReadRecords([&] { assembler.Add(fields_); });
             assembler.Finish();
+        } else if (name == "OBJECTS") {
+            read = ReadRecords([this] {
+                if (fields_.kind() == "WIPEOUTVARIABLES") {
+                    drawing_.wipeoutFrames = fields_.Integer(70, 0) != 0;
+                }
+            });
         } else {
-            read = ReadRecords([] {});  // classes, objects, the thumbnail and the unknown
+            read = ReadRecords([] {});  // classes, the thumbnail and the unknown
         }
         if (!read) return false;
         if (!have_) {
@@ -276,7 +320,7 @@ class DocumentReader {
         if (name.empty()) return;
         const std::int64_t colour = fields_.Integer(62, kDefaultLayerColour);
         const std::int64_t flags = fields_.Integer(70, 0);
-        context_.layers.Define(name, colour, flags);
+        context_.layers.Define(name, colour, flags, fields_.Integer(290, 1) != 0);
     }
 
     bool ReadBlocks() {

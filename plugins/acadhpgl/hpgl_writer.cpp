@@ -108,7 +108,7 @@ bool HpglWriter::Finish(std::string& error) {
     Append("PU;SP0;");
     Flush();
     if (failure_ == 0) return true;
-    error = "cannot write the plot: " + std::system_category().message(failure_);
+    error = std::string(ACADHPGL_WRITE_FAILED_TEXT) + ": " + std::system_category().message(failure_);
     return false;
 }
 
@@ -185,6 +185,33 @@ void HpglWriter::Dot(Point at) {
     Append(command_);
 }
 
+void HpglWriter::Fill(std::span<const std::vector<Point>> loops) {
+    // Polygon mode: every loop a subpolygon, filled by the odd-even rule with the solid fill
+    // type that IN selects; then the outline, so that the fill's edge is as sharp as a line.
+    command_.clear();
+    bool any = false;
+    for (const std::vector<Point>& loop : loops) {
+        if (loop.size() < 3) continue;
+        command_ += "PU";
+        AppendPoint(command_, ToPlotterUnits(loop[0].x), ToPlotterUnits(loop[0].y));
+        command_ += any ? ";" : ";PM0;";
+        command_ += "PD";
+        for (std::size_t i = 1; i < loop.size(); ++i) {
+            if (i > 1) command_ += ',';
+            AppendPoint(command_, ToPlotterUnits(loop[i].x), ToPlotterUnits(loop[i].y));
+        }
+        command_ += ";PM1;";
+        any = true;
+        Append(command_);
+        command_.clear();
+    }
+    if (!any) return;
+    Append("PM2;FP0;");
+    for (const std::vector<Point>& loop : loops) {
+        if (loop.size() >= 2) Polyline(loop);
+    }
+}
+
 void HpglWriter::Label(Point at, double height, double directionDegrees, double widthFactor,
                        std::string_view text) {
     const std::string shown = PlottedText(text);
@@ -213,6 +240,12 @@ void HpglWriter::Label(Point at, double height, double directionDegrees, double 
     if (direction != direction_) {
         command_ += direction;
         direction_ = direction;
+    }
+    if (!latin1_ && std::any_of(shown.begin(), shown.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0xa0; })) {
+        // ISO 8859-1 (set 14): its lower half is ASCII, so it stays selected from here on.
+        command_ += "CS14;";
+        latin1_ = true;
     }
     command_ += "PU";
     AppendPoint(command_, ToPlotterUnits(at.x), ToPlotterUnits(at.y));

@@ -33,6 +33,7 @@ class HpglWriter final : public PlotSink {
     void SetColour(int colour) override;
     void Polyline(std::span<const Point> points) override;
     void Dot(Point at) override;
+    void Fill(std::span<const std::vector<Point>> loops) override;
     void Label(Point at, double height, double directionDegrees, double widthFactor,
                std::string_view text) override;
 
@@ -51,6 +52,7 @@ class HpglWriter final : public PlotSink {
     int pen_ = -1;
     int width_ = -1;  // the width last set for the current pen
     int style_ = 0;   // IN selects solid lines
+    bool latin1_ = false;  // the character set holding the accented letters is selected
     std::string size_;
     std::string direction_;
 };

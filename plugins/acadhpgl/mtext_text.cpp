@@ -1,6 +1,8 @@
 #include "plugins/acadhpgl/mtext_text.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace acadhpgl {
@@ -321,6 +323,49 @@ TextExtent MeasureText(std::string_view plain) {
 
 double EstimatedWidth(std::size_t characters, double height, double widthFactor) {
     return static_cast<double>(characters) * height * kCharacterWidth * widthFactor;
+}
+
+std::size_t EstimatedCharacters(double width, double height) {
+    const double fits = std::floor(width / (height * kCharacterWidth) + 1e-9);
+    if (!(fits >= 1)) return 1;
+    return fits > 1e6 ? 1'000'000 : static_cast<std::size_t>(fits);
+}
+
+std::string WrapText(std::string_view plain, std::size_t columns) {
+    columns = std::max<std::size_t>(columns, 1);
+    std::string out;
+    out.reserve(plain.size() + plain.size() / columns + 1);
+    const auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    for (std::size_t start = 0; start <= plain.size();) {
+        std::size_t end = plain.find('\n', start);
+        if (end == std::string_view::npos) end = plain.size();
+        std::string_view line = plain.substr(start, end - start);
+        for (;;) {
+            // The byte where the line's columns+1-th character begins, or its end.
+            std::size_t cut = 0, counted = 0;
+            while (cut < line.size() && !(isLead(line[cut]) && counted++ == columns)) ++cut;
+            if (cut >= line.size()) break;
+            std::size_t space = line.rfind(' ', cut);
+            std::size_t next = 0;
+            if (space != std::string_view::npos && space > 0) {
+                next = space + 1;
+                while (space > 0 && line[space - 1] == ' ') --space;
+                if (space == 0) space = cut, next = cut;
+            } else {
+                space = cut;  // one word longer than the line
+                next = cut;
+            }
+            out.append(line.substr(0, space));
+            out += '\n';
+            while (next < line.size() && line[next] == ' ') ++next;
+            line.remove_prefix(next);
+        }
+        out.append(line);
+        if (end >= plain.size()) break;
+        out += '\n';
+        start = end + 1;
+    }
+    return out;
 }
 
 }  // namespace acadhpgl

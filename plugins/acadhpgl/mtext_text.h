@@ -35,6 +35,14 @@ TextExtent MeasureText(std::string_view plain);
 // width factor.
 double EstimatedWidth(std::size_t characters, double height, double widthFactor);
 
+// How many characters of `height` fit in `width` (at least one).
+std::size_t EstimatedCharacters(double width, double height);
+
+// Plain text with every line longer than `columns` characters broken at its spaces, as a
+// paragraph text wraps at its reference width; a word longer than a line is broken where the
+// line ends. The spaces a line is broken at go.
+std::string WrapText(std::string_view plain, std::size_t columns);
+
 // The bytes as UTF-8: text that already is valid UTF-8 is returned as it is; anything else is
 // taken to be in the Western code page older drawings use and converted.
 std::string ValidUtf8(std::string_view raw);

@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "plugins/acadhpgl/drawing.h"
 
@@ -20,6 +21,13 @@ class PlotSink {
     virtual void Polyline(std::span<const Point> points) = 0;
     // A point entity.
     virtual void Dot(Point at) = 0;
+    // The area inside closed loops by the odd-even rule (so an island inside a loop stays
+    // empty), filled solid. Sinks that cannot fill draw the loops' outlines.
+    virtual void Fill(std::span<const std::vector<Point>> loops) {
+        for (const std::vector<Point>& loop : loops) {
+            if (loop.size() >= 2) Polyline(loop);
+        }
+    }
     // A line of text: `at` is its lower-left corner, `height` its character height and
     // `directionDegrees` its baseline's angle, all in sink coordinates.
     virtual void Label(Point at, double height, double directionDegrees, double widthFactor,

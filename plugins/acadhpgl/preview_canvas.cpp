@@ -68,6 +68,28 @@ void PreviewCanvas::Dot(Point at) {
     Set(std::llround(at.x), std::llround(at.y));
 }
 
+void PreviewCanvas::Fill(std::span<const std::vector<Point>> loops) {
+    for (std::int64_t row = top_; row <= bottom_; ++row) {
+        const double y = static_cast<double>(row);
+        crossings_.clear();
+        for (const std::vector<Point>& loop : loops) {
+            for (std::size_t i = 0; i < loop.size(); ++i) {
+                const Point a = loop[i], b = loop[(i + 1) % loop.size()];
+                if ((a.y > y) == (b.y > y)) continue;
+                crossings_.push_back(a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y));
+            }
+        }
+        std::sort(crossings_.begin(), crossings_.end());
+        for (std::size_t i = 0; i + 1 < crossings_.size(); i += 2) {
+            if (!std::isfinite(crossings_[i]) || !std::isfinite(crossings_[i + 1])) continue;
+            const std::int64_t from = PixelIndex(std::ceil(crossings_[i]), left_, right_ + 1);
+            const std::int64_t to = PixelIndex(std::floor(crossings_[i + 1]), left_ - 1, right_);
+            for (std::int64_t column = from; column <= to; ++column) Set(column, row);
+        }
+    }
+    for (const std::vector<Point>& loop : loops) Polyline(loop);
+}
+
 void PreviewCanvas::Label(Point at, double height, double directionDegrees, double widthFactor,
                           std::string_view text) {
     const double width = EstimatedTextWidth(height, widthFactor, text);

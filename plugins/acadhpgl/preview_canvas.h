@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "plugins/acadhpgl/acadhpgl.h"
 #include "plugins/acadhpgl/plot_sink.h"
@@ -21,6 +22,8 @@ class PreviewCanvas final : public PlotSink {
     void SetColour(int) override {}
     void Polyline(std::span<const Point> points) override;
     void Dot(Point at) override;
+    // Pixels whose centres lie inside, row by row, and the outlines.
+    void Fill(std::span<const std::vector<Point>> loops) override;
     // Text shows as the line it would stand on, as long as its estimated width.
     void Label(Point at, double height, double directionDegrees, double widthFactor,
                std::string_view text) override;
@@ -34,6 +37,7 @@ class PreviewCanvas final : public PlotSink {
     std::int64_t top_;
     std::int64_t right_;
     std::int64_t bottom_;
+    std::vector<double> crossings_;
 };
 
 }  // namespace acadhpgl
