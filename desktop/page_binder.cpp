@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QValidator>
 #include <QtGlobal>
+#include <utility>
 
 namespace kestrum {
 
@@ -53,6 +55,23 @@ void PushList(const ListControl& list, QWidget* widget) {
     }
     widget->setEnabled(list.enabled);
 }
+
+// Takes a text when the page's field takes every character of it.
+class AcceptingValidator final : public QValidator {
+  public:
+    AcceptingValidator(std::function<bool(char)> accepts, QObject* parent)
+        : QValidator(parent), accepts_(std::move(accepts)) {}
+
+    State validate(QString& input, int&) const override {
+        for (const QChar c : input) {
+            if (c.unicode() > 0x7f || !accepts_(static_cast<char>(c.unicode()))) return Invalid;
+        }
+        return Acceptable;
+    }
+
+  private:
+    std::function<bool(char)> accepts_;
+};
 
 bool FitsKind(PageControl::Kind kind, QWidget* widget) {
     switch (kind) {
@@ -102,6 +121,12 @@ int PageBinder::BindAll(QWidget* root) {
         if (found == nullptr || !FitsKind(control.kind, found)) {
             qWarning("option page: control %d has no fitting widget", control.id);
             continue;
+        }
+        if (control.accepts) {
+            // Characters the field does not take are refused as they are typed or pasted.
+            if (auto* edit = qobject_cast<QLineEdit*>(found)) {
+                edit->setValidator(new AcceptingValidator(control.accepts, edit));
+            }
         }
         bindings_.push_back({control, found});
         Connect(bindings_.back());
@@ -205,6 +230,8 @@ void PageBinder::PushOne(const Binding& binding) {
             break;
         case PageControl::Kind::Label:
             if (c.text != nullptr) qobject_cast<QLabel*>(widget)->setText(ToQt(*c.text));
+            // A picture label draws the icon named by its "picture" property.
+            if (c.picture != nullptr) widget->setProperty("picture", *c.picture);
             if (c.enabled != nullptr) widget->setEnabled(*c.enabled);
             break;
     }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "options/autocad_options.h"
@@ -525,6 +526,106 @@ void AutoCadPage::Export(AutoCadOptions& values) const {
                 drawingUnits.text,
             autocad::kPlotScaleCapacity);
     }
+}
+
+std::vector<PageControl> AutoCadPage::Controls() {
+    using C = PageControl;
+    auto numeric = [this](char c) { return !digitsOnly || (c >= '0' && c <= '9'); };
+    std::vector<PageControl> controls{
+        C::OfCheck(kInForceCheck, inForce),
+        C::OfRadio(kNamedPaperRadio, paperKind),
+        C::OfList(kPaperList, paperList),
+        C::OfRadio(kCustomPaperRadio, paperKind),
+        C::OfEdit(kPaperXEdit, paperX, numeric),
+        C::OfEdit(kPaperYEdit, paperY, numeric),
+        C::OfRadio(kPaperFollowsAreaRadio, paperKind, &paperFollowsAreaEnabled),
+        C::OfEdit(kMarginAEdit, marginA, numeric),
+        C::OfEdit(kMarginBEdit, marginB, numeric),
+        C::OfEdit(kMarginCEdit, marginC, numeric),
+        C::OfEdit(kMarginDEdit, marginD, numeric),
+        C::OfList(kPlotChoiceList, plotChoice),
+        C::OfList(kAreaChoiceList, areaChoice),
+        C::OfList(kOutputChoiceList, outputChoice),
+        C::OfCheck(kFitCheck, fit),
+        C::OfEdit(kPlottedUnitsEdit, plottedUnits, numeric),
+        C::OfEdit(kDrawingUnitsEdit, drawingUnits, numeric),
+        C::OfEdit(kOffsetXEdit, offsetX, numeric),
+        C::OfEdit(kOffsetYEdit, offsetY, numeric),
+        C::OfButton(kColourTableButton, &buttonsEnabled),
+        C::OfButton(kReferenceListButton, &buttonsEnabled),
+        C::OfButton(kApplyButton),
+    };
+    for (std::size_t i = 0; i < kUnitLabels.size(); ++i) {
+        controls.push_back(C::OfLabel(kUnitLabels[i], &unitLabels[i]));
+    }
+    return controls;
+}
+
+void AutoCadPage::Refresh(CUserObject& values, MessageSink&) {
+    Refresh(values.autocad);
+}
+
+void AutoCadPage::Export(CUserObject& values) const {
+    Export(values.autocad);
+}
+
+bool AutoCadPage::Apply(const ControlEvent& event, CUserObject& values, MessageSink&) {
+    using K = ControlEvent::Kind;
+    switch (event.kind) {
+        case K::Toggle:
+            switch (event.id) {
+                case kInForceCheck:
+                    SetInForce(event.checked);
+                    return true;
+                case kFitCheck:
+                    SetFit(event.checked);
+                    return true;
+                case kNamedPaperRadio:
+                case kCustomPaperRadio:
+                case kPaperFollowsAreaRadio:
+                    ChoosePaperKind(event.id);
+                    return true;
+            }
+            break;
+        case K::Select:
+            switch (event.id) {
+                case kPaperList:
+                    return SelectEntry(paperList, event.index);
+                case kPlotChoiceList:
+                    return SelectEntry(plotChoice, event.index);
+                case kAreaChoiceList:
+                    return SelectEntry(areaChoice, event.index);
+                case kOutputChoiceList:
+                    return SelectEntry(outputChoice, event.index);
+            }
+            break;
+        case K::Edit: {
+            for (auto [id, edit] : {std::pair{kPaperXEdit, &paperX}, std::pair{kPaperYEdit, &paperY},
+                                    std::pair{kMarginAEdit, &marginA},
+                                    std::pair{kMarginBEdit, &marginB},
+                                    std::pair{kMarginCEdit, &marginC},
+                                    std::pair{kMarginDEdit, &marginD},
+                                    std::pair{kPlottedUnitsEdit, &plottedUnits},
+                                    std::pair{kDrawingUnitsEdit, &drawingUnits},
+                                    std::pair{kOffsetXEdit, &offsetX},
+                                    std::pair{kOffsetYEdit, &offsetY}}) {
+                if (id == event.id) {
+                    edit->text = event.text;
+                    return true;
+                }
+            }
+            break;
+        }
+        case K::Click:
+            if (event.id == kApplyButton) {
+                Export(values.autocad);
+                return true;
+            }
+            // The colour table and reference folder buttons open the front end's dialogs.
+            if (event.id == kColourTableButton || event.id == kReferenceListButton) return false;
+            break;
+    }
+    return RefuseEvent("AutoCAD options", event);
 }
 
 }  // namespace kestrum

@@ -13,13 +13,14 @@
 #include <optional>
 #include <string>
 
+#include "options/option_page.h"
 #include "options/page_controls.h"
 #include "options/user_object.h"
 #include "shell/program_settings.h"
 
 namespace kestrum {
 
-class AutoCadPage {
+class AutoCadPage final : public OptionPage {
   public:
     static constexpr int kInForceCheck = 1266;
     static constexpr int kNamedPaperRadio = 1229;
@@ -49,6 +50,12 @@ class AutoCadPage {
     // Page creation: fills the lists for `unit` and shows the group's defaults.
     explicit AutoCadPage(Unit unit);
 
+    // The page protocol (see option_page.h).
+    std::vector<PageControl> Controls() override;
+    void Refresh(CUserObject& values, MessageSink& messages) override;
+    void Export(CUserObject& values) const override;
+    bool Apply(const ControlEvent& event, CUserObject& values, MessageSink& messages) override;
+
     // Values to controls, in the page's unit.
     void Refresh(const AutoCadOptions& values);
 
@@ -58,7 +65,7 @@ class AutoCadPage {
 
     // The program's unit changed: the paper list, the unit labels and the numeric edits are
     // reset for the new unit (the values are not touched until the next Export).
-    void ApplyUnit(Unit unit);
+    void ApplyUnit(Unit unit) override;
 
     // Check box 1266 clicked.
     void SetInForce(bool on);

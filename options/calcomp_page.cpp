@@ -71,4 +71,45 @@ bool CalCompPage::ChooseSetting(int control, int entry) {
     return ChooseInSettingList(*this, control, entry, kSettingLists);
 }
 
+std::vector<PageControl> CalCompPage::Controls() {
+    std::vector<PageControl> controls;
+    for (const Binding& b : kSettingLists) controls.push_back(PageControl::OfList(b.control, this->*b.list));
+    controls.push_back(PageControl::OfEdit(kSyncCharacterEdit, syncCharacter));
+    controls.push_back(PageControl::OfEdit(kEndOfMessageEdit, endOfMessageCharacter));
+    penTable.AppendControls(controls, kPenSelector);
+    controls.push_back(PageControl::OfButton(kApplyButton));
+    return controls;
+}
+
+void CalCompPage::Refresh(CUserObject& values, MessageSink&) {
+    Refresh(values.calcomp, values.calcompPens);
+}
+
+void CalCompPage::Export(CUserObject& values) const {
+    Export(values.calcomp);
+}
+
+bool CalCompPage::Apply(const ControlEvent& event, CUserObject& values, MessageSink&) {
+    using K = ControlEvent::Kind;
+    if (event.kind == K::Click && event.id == kApplyButton) {
+        Export(values.calcomp);
+        return true;
+    }
+    if (event.kind == K::Edit && event.id == kSyncCharacterEdit) {
+        syncCharacter.text = event.text;
+        return true;
+    }
+    if (event.kind == K::Edit && event.id == kEndOfMessageEdit) {
+        endOfMessageCharacter.text = event.text;
+        return true;
+    }
+    if (event.kind == K::Select) {
+        const bool taken = penTable.Owns(event.id, kPenSelector)
+                               ? penTable.Apply(event, kPenSelector, values.calcompPens)
+                               : ChooseSetting(event.id, event.index);
+        if (taken) return true;
+    }
+    return RefuseEvent("CalComp", event);
+}
+
 }  // namespace kestrum

@@ -3,6 +3,7 @@
 // The CalComp emulation page's model: eight settings lists and two edit fields, taken into the
 // values only on Export (the apply button), and the pen table, whose changes are stored at once.
 
+#include "options/option_page.h"
 #include "options/page_controls.h"
 #include "options/pen_table.h"
 #include "options/user_object.h"
@@ -11,7 +12,7 @@
 
 namespace kestrum {
 
-class CalCompPage {
+class CalCompPage final : public OptionPage {
   public:
     static constexpr int kApplyButton = 1147;
     static constexpr int kPlotUnitList = 1157;
@@ -48,6 +49,12 @@ class CalCompPage {
     // Fills every list and shows the defaults with pen 1 selected.
     CalCompPage();
 
+    // The page protocol (see option_page.h).
+    std::vector<PageControl> Controls() override;
+    void Refresh(CUserObject& values, MessageSink& messages) override;
+    void Export(CUserObject& values) const override;
+    bool Apply(const ControlEvent& event, CUserObject& values, MessageSink& messages) override;
+
     // Shows the settings, the two characters as held, and pen 1.
     void Refresh(const CalCompSettings& settings, const PenTable& pens);
 
@@ -56,7 +63,7 @@ class CalCompPage {
 
     // Every control is in use only for the printer class that speaks controller commands; the
     // held values are kept either way.
-    void ApplyPrinterType(PrinterType type);
+    void ApplyPrinterType(PrinterType type) override;
 
     // The user chose `entry` in the settings list `control`. False when there is no such list or
     // entry.

@@ -86,4 +86,34 @@ bool HpglPage::ChooseSetting(int control, int entry) {
     return ChooseInSettingList(*this, control, entry, kSettingLists);
 }
 
+std::vector<PageControl> HpglPage::Controls() {
+    std::vector<PageControl> controls;
+    for (const Binding& b : kSettingLists) controls.push_back(PageControl::OfList(b.control, this->*b.list));
+    penTable.AppendControls(controls, kPenSelector);
+    controls.push_back(PageControl::OfButton(kApplyButton));
+    return controls;
+}
+
+void HpglPage::Refresh(CUserObject& values, MessageSink&) {
+    Refresh(values.hpgl, values.hpglPens);
+}
+
+void HpglPage::Export(CUserObject& values) const {
+    Export(values.hpgl);
+}
+
+bool HpglPage::Apply(const ControlEvent& event, CUserObject& values, MessageSink&) {
+    if (event.kind == ControlEvent::Kind::Click && event.id == kApplyButton) {
+        Export(values.hpgl);
+        return true;
+    }
+    if (event.kind == ControlEvent::Kind::Select) {
+        const bool taken = penTable.Owns(event.id, kPenSelector)
+                               ? penTable.Apply(event, kPenSelector, values.hpglPens)
+                               : ChooseSetting(event.id, event.index);
+        if (taken) return true;
+    }
+    return RefuseEvent("HP-GL", event);
+}
+
 }  // namespace kestrum

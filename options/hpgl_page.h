@@ -3,6 +3,7 @@
 // The HP-GL emulation page's model: five settings lists, taken into the values only on Export
 // (the apply button), and the pen table, whose changes are stored at once.
 
+#include "options/option_page.h"
 #include "options/pen_table.h"
 #include "options/user_object.h"
 #include "shell/printer_type.h"
@@ -10,7 +11,7 @@
 
 namespace kestrum {
 
-class HpglPage {
+class HpglPage final : public OptionPage {
   public:
     static constexpr int kApplyButton = 1147;
     static constexpr int kLineEndList = 1150;
@@ -40,6 +41,12 @@ class HpglPage {
     // Fills every list and shows the defaults with pen 1 selected.
     HpglPage();
 
+    // The page protocol (see option_page.h).
+    std::vector<PageControl> Controls() override;
+    void Refresh(CUserObject& values, MessageSink& messages) override;
+    void Export(CUserObject& values) const override;
+    bool Apply(const ControlEvent& event, CUserObject& values, MessageSink& messages) override;
+
     // Shows the settings and pen 1.
     void Refresh(const HpglSettings& settings, const PenTable& pens);
 
@@ -48,7 +55,7 @@ class HpglPage {
 
     // Every list is in use only for the printer class that speaks controller commands; the held
     // values are kept either way.
-    void ApplyPrinterType(PrinterType type);
+    void ApplyPrinterType(PrinterType type) override;
 
     // The user chose `entry` in the settings list `control`. False when there is no such list or
     // entry.

@@ -469,4 +469,135 @@ void JobOptionsPage::ApplyRasterModeRule() {
     rasterModeButton.enabled = rasterModeSet.checked;
 }
 
+std::vector<PageControl> JobOptionsPage::Controls() {
+    using C = PageControl;
+    namespace p = job_page;
+    auto sizeAccepts = [this](char c) { return CustomSizeAccepts(c); };
+    return {
+        C::OfList(p::kFoldingList, folding),
+        C::OfList(p::kCopiesList, copies),
+        C::OfList(p::kFileCopiesList, fileCopies),
+        C::OfList(p::kMediaList, media),
+        C::OfList(p::kTrayList, tray),
+        C::OfCheck(p::kPageSizeCheck, pageSizeSet),
+        C::OfRadio(p::kNamedSizeRadio, pageSizeKind),
+        C::OfList(p::kPageSizeList, pageSizeList),
+        C::OfRadio(p::kCustomSizeRadio, pageSizeKind),
+        C::OfEdit(p::kCustomWidthField, customWidth, sizeAccepts),
+        C::OfLabel(p::kWidthUnitLabel, &widthUnitLabel),
+        C::OfEdit(p::kCustomHeightField, customHeight, sizeAccepts),
+        C::OfLabel(p::kHeightUnitLabel, &heightUnitLabel),
+        C::OfButton(p::kPageSizeButton, &pageSizeButton.enabled),
+        C::OfCheck(p::kPageScaleCheck, pageScaleSet),
+        C::OfRadio(p::kScaleAutomaticRadio, pageScaleKind),
+        C::OfRadio(p::kScaleFromToRadio, pageScaleKind),
+        C::OfList(p::kScaleFromList, scaleFrom),
+        C::OfList(p::kScaleToList, scaleTo),
+        C::OfButton(p::kPageScaleButton, &pageScaleButton.enabled),
+        C::OfCheck(p::kFormatCheck, formatSet),
+        C::OfRadio(p::kFormatARadio, formatKind),
+        C::OfRadio(p::kFormatHpglRadio, formatKind),
+        C::OfRadio(p::kFormatCalCompRadio, formatKind),
+        C::OfRadio(p::kFormatPostScriptRadio, formatKind),
+        C::OfButton(p::kFormatButton, &formatButton.enabled),
+        C::OfCheck(p::kRasterModeCheck, rasterModeSet),
+        C::OfCheck(p::kRasterEnableCheck, rasterEnable),
+        C::OfButton(p::kRasterModeButton, &rasterModeButton.enabled),
+    };
+}
+
+void JobOptionsPage::Refresh(CUserObject& values, MessageSink& messages) {
+    Refresh(values.job, messages);
+}
+
+void JobOptionsPage::Export(CUserObject& values) const {
+    Export(values.job);
+}
+
+bool JobOptionsPage::Apply(const ControlEvent& event, CUserObject& values, MessageSink&) {
+    namespace p = job_page;
+    using K = ControlEvent::Kind;
+    JobOptionsValues& job = values.job;
+    switch (event.kind) {
+        case K::Select:
+            switch (event.id) {
+                case p::kFoldingList:
+                    return SelectEntry(folding, event.index);
+                case p::kCopiesList:
+                    return SelectEntry(copies, event.index);
+                case p::kFileCopiesList:
+                    return SelectEntry(fileCopies, event.index);
+                case p::kMediaList:
+                    return SelectEntry(media, event.index);
+                case p::kTrayList:
+                    return SelectEntry(tray, event.index);
+                case p::kPageSizeList:
+                    return SelectEntry(pageSizeList, event.index);
+                case p::kScaleFromList:
+                    return SelectEntry(scaleFrom, event.index);
+                case p::kScaleToList:
+                    return SelectEntry(scaleTo, event.index);
+            }
+            break;
+        case K::Toggle:
+            switch (event.id) {
+                case p::kPageSizeCheck:
+                    ClickPageSizeCheck(event.checked, job);
+                    return true;
+                case p::kNamedSizeRadio:
+                    ChooseNamedSize();
+                    return true;
+                case p::kCustomSizeRadio:
+                    ChooseCustomSize();
+                    return true;
+                case p::kPageScaleCheck:
+                    ClickPageScaleCheck(event.checked);
+                    return true;
+                case p::kScaleAutomaticRadio:
+                    ChooseScaleAutomatic();
+                    return true;
+                case p::kScaleFromToRadio:
+                    ChooseScaleFromTo();
+                    return true;
+                case p::kFormatCheck:
+                    ClickFormatCheck(event.checked, job);
+                    return true;
+                case p::kFormatARadio:
+                case p::kFormatHpglRadio:
+                case p::kFormatCalCompRadio:
+                case p::kFormatPostScriptRadio:
+                    ChooseFormat(event.id, job);
+                    return true;
+                case p::kRasterModeCheck:
+                    ClickRasterModeCheck(event.checked, job);
+                    return true;
+                case p::kRasterEnableCheck:
+                    ClickRasterEnable(event.checked, job);
+                    return true;
+            }
+            break;
+        case K::Edit:
+            if (event.id == p::kCustomWidthField) {
+                customWidth.text = event.text;
+                return true;
+            }
+            if (event.id == p::kCustomHeightField) {
+                customHeight.text = event.text;
+                return true;
+            }
+            break;
+        case K::Click:
+            // The four buttons carry only their enabled state; a click has nothing to change.
+            switch (event.id) {
+                case p::kPageSizeButton:
+                case p::kPageScaleButton:
+                case p::kFormatButton:
+                case p::kRasterModeButton:
+                    return true;
+            }
+            break;
+    }
+    return RefuseEvent("job options", event);
+}
+
 }  // namespace kestrum

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "options/option_page.h"
 #include "options/page_controls.h"
 #include "options/user_object.h"
 #include "shell/message_sink.h"
@@ -52,7 +53,7 @@ inline constexpr int kRasterModeButton = 1310;
 }  // namespace job_page
 
 // A plain value: the delivery worker copies it with the rest of the option state.
-class JobOptionsPage {
+class JobOptionsPage final : public OptionPage {
   public:
     // A push button whose only state here is whether it can be pressed.
     struct Button {
@@ -61,6 +62,12 @@ class JobOptionsPage {
 
     // Fills every list for `unit` with entry 0 selected; every option shows as not set.
     explicit JobOptionsPage(Unit unit);
+
+    // The page protocol (see option_page.h).
+    std::vector<PageControl> Controls() override;
+    void Refresh(CUserObject& values, MessageSink& messages) override;
+    void Export(CUserObject& values) const override;
+    bool Apply(const ControlEvent& event, CUserObject& values, MessageSink& messages) override;
 
     // Shows `values`. Normalises what the page cannot show as stored: a page scale written without
     // the blank between its sizes is rewritten with it, a format the page does not know is
@@ -72,10 +79,10 @@ class JobOptionsPage {
     // chosen.
     void Export(JobOptionsValues& values) const;
 
-    void ApplyPrinterType(PrinterType type);
+    void ApplyPrinterType(PrinterType type) override;
 
     // Refills the size lists for `unit` (entry 0 selected) and sets the unit labels.
-    void ApplyUnit(Unit unit);
+    void ApplyUnit(Unit unit) override;
 
     // User actions. The Qt page reports each with the control's new state.
     // Page size check box: checking shows the stored page size as Refresh does.

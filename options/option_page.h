@@ -7,7 +7,9 @@
 //
 // Everything here runs on the user-interface thread, or on a worker's own copy of the pages.
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "options/page_controls.h"
@@ -33,6 +35,17 @@ struct PageControl {
     const bool* enabled = nullptr;       // Button, Label, or a radio enabled apart from its group;
                                          // null: follows the group, or always enabled
     const std::string* text = nullptr;   // Label: the text shown (unit labels and alike)
+    const int* picture = nullptr;        // Label: the number of the icon shown, when it is one
+    // Edit: whether the field takes a character as typed (digits only in metric units, for
+    // example); empty: it takes every character.
+    std::function<bool(char)> accepts = {};
+
+    static PageControl OfList(int id, ListControl& list);
+    static PageControl OfCheck(int id, CheckControl& check);
+    static PageControl OfEdit(int id, EditControl& edit, std::function<bool(char)> accepts = {});
+    static PageControl OfRadio(int id, RadioGroup& group, const bool* enabled = nullptr);
+    static PageControl OfButton(int id, const bool* enabled = nullptr);
+    static PageControl OfLabel(int id, const std::string* text, const bool* enabled = nullptr);
 };
 
 // One user action on one control.
@@ -74,5 +87,15 @@ class OptionPage {
     virtual void ApplyPrinterType(PrinterType) {}
     virtual void ApplyUnit(Unit) {}
 };
+
+// The answer to an event a page does not take: false, with a message on standard error in debug
+// builds so that a front end wired to the wrong id shows up at once.
+bool RefuseEvent(std::string_view page, const ControlEvent& event);
+
+// A Select event's index into `list`: selects it; false, changing nothing, when out of range.
+bool SelectEntry(ListControl& list, int index);
+
+// The ids of `controls`, in their order.
+std::vector<int> ControlIds(const std::vector<PageControl>& controls);
 
 }  // namespace kestrum

@@ -1,5 +1,6 @@
 #include "options/pen_table.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/private_profile.h"
@@ -198,6 +199,35 @@ bool PenTablePanel::ChooseAttribute(int control, int entry, PenTable& pens) {
 void PenTablePanel::SetEnabled(bool enabled) {
     penSelector.enabled = enabled;
     for (ListControl& list : attributes) list.enabled = enabled;
+}
+
+void PenTablePanel::AppendControls(std::vector<PageControl>& controls, int selectorId) {
+    controls.push_back(PageControl::OfList(selectorId, penSelector));
+    for (std::size_t i = 0; i < kPenAttributeCount; ++i) {
+        controls.push_back(PageControl::OfList(lists_.controls[i], attributes[i]));
+    }
+}
+
+bool PenTablePanel::Owns(int id, int selectorId) const {
+    return id == selectorId ||
+           std::find(lists_.controls.begin(), lists_.controls.end(), id) != lists_.controls.end();
+}
+
+bool PenTablePanel::Apply(const ControlEvent& event, int selectorId, PenTable& pens) {
+    if (event.kind != ControlEvent::Kind::Select) return false;
+    if (event.id == selectorId) {
+        if (event.index < 0 || event.index >= kPenCount) return false;
+        SelectPen(event.index, pens);
+        return true;
+    }
+    return ChooseAttribute(event.id, event.index, pens);
+}
+
+int PenTablePanel::ShownEntry(const PenTable& pens, int index, PenAttribute a) const {
+    if (index < 0 || index >= kPenCount) return 0;
+    ListControl probe = Attribute(a);
+    probe.SelectByPrefix(AttributeText(pens[static_cast<std::size_t>(index)], a));
+    return probe.selected;
 }
 
 }  // namespace kestrum

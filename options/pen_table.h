@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "options/group_writer.h"
+#include "options/option_page.h"
 #include "options/page_controls.h"
 #include "options/user_object.h"
 #include "shell/language_strings.h"
@@ -179,6 +180,22 @@ class PenTablePanel {
     bool ChooseAttribute(int control, int entry, PenTable& pens);
 
     void SetEnabled(bool enabled);
+
+    // The pen selector (`selectorId`) and the six attribute lists, for a page's control table.
+    void AppendControls(std::vector<PageControl>& controls, int selectorId);
+
+    // Whether `id` is one of this panel's lists (the selector `selectorId` included).
+    bool Owns(int id, int selectorId) const;
+
+    // A Select event on one of this panel's lists: the pen selector shows that pen, an attribute
+    // list stores its choice into the pen shown. False, changing nothing, for any other event.
+    bool Apply(const ControlEvent& event, int selectorId, PenTable& pens);
+
+    // The entry pen `index` shows in attribute list `a`, by the same rule as SelectPen, so that a
+    // front end can show every pen at once.
+    int ShownEntry(const PenTable& pens, int index, PenAttribute a) const;
+
+    const PenTableLists& lists() const { return lists_; }
 
   private:
     PenTableLists lists_;

@@ -110,4 +110,70 @@ void RasterSettingsPage::ApplyPrinterType(PrinterType type) {
     compression.enabled = enabled;
 }
 
+std::vector<PageControl> RasterSettingsPage::Controls() {
+    using C = PageControl;
+    return {
+        C::OfList(kSetting1List, setting1),     C::OfList(kSetting2List, setting2),
+        C::OfList(kSetting3List, setting3),     C::OfList(kSetting4List, setting4),
+        C::OfList(kSetting5List, setting5),     C::OfEdit(kSetting6Edit, setting6),
+        C::OfEdit(kSetting7Edit, setting7),     C::OfRadio(kCompressionNone, compression),
+        C::OfRadio(kCompressionTG4, compression), C::OfRadio(kCompressionC4, compression),
+        C::OfList(kSetting9List, setting9),     C::OfList(kRotationList, rotation),
+    };
+}
+
+void RasterSettingsPage::Refresh(CUserObject& values, MessageSink&) {
+    Refresh(values.raster);
+}
+
+void RasterSettingsPage::Export(CUserObject& values) const {
+    Export(values.raster);
+}
+
+bool RasterSettingsPage::Apply(const ControlEvent& event, CUserObject& values, MessageSink&) {
+    using K = ControlEvent::Kind;
+    switch (event.kind) {
+        case K::Select:
+            switch (event.id) {
+                case kSetting1List:
+                    return SelectEntry(setting1, event.index);
+                case kSetting2List:
+                    return SelectEntry(setting2, event.index);
+                case kSetting3List:
+                    return SelectEntry(setting3, event.index);
+                case kSetting4List:
+                    return SelectEntry(setting4, event.index);
+                case kSetting5List:
+                    return SelectEntry(setting5, event.index);
+                case kSetting9List:
+                    return SelectEntry(setting9, event.index);
+                case kRotationList:
+                    return SelectEntry(rotation, event.index);
+            }
+            break;
+        case K::Edit:
+            if (event.id == kSetting6Edit) {
+                setting6.text = event.text;
+                return true;
+            }
+            if (event.id == kSetting7Edit) {
+                setting7.text = event.text;
+                return true;
+            }
+            break;
+        case K::Toggle:
+            switch (event.id) {
+                case kCompressionNone:
+                case kCompressionTG4:
+                case kCompressionC4:
+                    ChooseCompression(event.id, values.raster);
+                    return true;
+            }
+            break;
+        case K::Click:
+            break;
+    }
+    return RefuseEvent("raster settings", event);
+}
+
 }  // namespace kestrum

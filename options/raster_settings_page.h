@@ -3,13 +3,14 @@
 // The page model of the raster settings: seven drop-down lists whose first entry stands for "not
 // set", two free number fields and three compression radio buttons.
 
+#include "options/option_page.h"
 #include "options/page_controls.h"
 #include "options/user_object.h"
 #include "shell/printer_type.h"
 
 namespace kestrum {
 
-class RasterSettingsPage {
+class RasterSettingsPage final : public OptionPage {
   public:
     static constexpr int kSetting1List = 1157;
     static constexpr int kSetting2List = 1188;
@@ -28,6 +29,12 @@ class RasterSettingsPage {
     // compression.
     RasterSettingsPage();
 
+    // The page protocol (see option_page.h).
+    std::vector<PageControl> Controls() override;
+    void Refresh(CUserObject& values, MessageSink& messages) override;
+    void Export(CUserObject& values) const override;
+    bool Apply(const ControlEvent& event, CUserObject& values, MessageSink& messages) override;
+
     // Shows the values. A list shows the first entry that begins with its value (without regard
     // to case), "not set" when none does. A compression value that names a radio button without
     // regard to case is held in that button's exact spelling, because the composer compares it
@@ -43,7 +50,7 @@ class RasterSettingsPage {
     void ChooseCompression(int radioId, RasterValues& values);
 
     // Raster options reach only the controller-command printer type.
-    void ApplyPrinterType(PrinterType type);
+    void ApplyPrinterType(PrinterType type) override;
 
     ListControl setting1;
     ListControl setting2;

@@ -175,7 +175,9 @@ void TextStampPage::ApplyUnit(Unit unit) {
 }
 
 void TextStampPage::ApplyEnabling() {
-    const bool on = stamp.checked;
+    // A stamp the printer type cannot print is not to be edited either, even when a loaded
+    // configuration shows it checked.
+    const bool on = stamp.checked && stamp.enabled;
     angle.enabled = on;
     angleValue.enabled = on && angle.chosen == kAngleOtherRadio;
     text.enabled = on;
@@ -210,6 +212,105 @@ std::string TextStampPage::HeldPosition(const EditControl& field, const ShownPos
     // exact value behind it rather than its rounded image.
     if (!memo.shown.empty() && field.text == memo.shown) return memo.held;
     return stamp::MillimetresToHundredths(typed);
+}
+
+std::vector<PageControl> TextStampPage::Controls() {
+    using C = PageControl;
+    auto positionAccepts = [this](char c) {
+        return !positionsDigitsOnly || (c >= '0' && c <= '9');
+    };
+    return {
+        C::OfCheck(kStampCheck, stamp),
+        C::OfEdit(kTextEdit, text),
+        C::OfRadio(kAngle0Radio, angle),
+        C::OfRadio(kAngle90Radio, angle),
+        C::OfRadio(kAngleOtherRadio, angle),
+        C::OfEdit(kAngleEdit, angleValue, [](char c) { return c >= '0' && c <= '9'; }),
+        [this] {
+            C picture = C::OfLabel(kAnglePicture, nullptr, &anglePictureEnabled);
+            picture.picture = &angleIcon;
+            return picture;
+        }(),
+        C::OfList(kPointSizeList, pointSize),
+        C::OfEdit(kHorizontalEdit, horizontal, positionAccepts),
+        C::OfLabel(kControl1025, &horizontalUnitLabel, &control1025Enabled),
+        C::OfEdit(kVerticalEdit, vertical, positionAccepts),
+        C::OfLabel(kControl1026, &verticalUnitLabel, &control1026Enabled),
+        C::OfList(kGValueList, gValue),
+        C::OfList(kSValueList, sValue),
+        C::OfCheck(kHOptionCheck, hOption),
+        C::OfCheck(kTimeCheck, time),
+        C::OfCheck(kDateCheck, date),
+        C::OfButton(kApplyButton),
+    };
+}
+
+void TextStampPage::Refresh(CUserObject& values, MessageSink&) {
+    Refresh(values.stamp);
+}
+
+void TextStampPage::Export(CUserObject& values) const {
+    Export(values.stamp);
+}
+
+bool TextStampPage::Apply(const ControlEvent& event, CUserObject& values, MessageSink&) {
+    using K = ControlEvent::Kind;
+    switch (event.kind) {
+        case K::Toggle:
+            switch (event.id) {
+                case kStampCheck:
+                    CheckStamp(event.checked);
+                    return true;
+                case kTimeCheck:
+                    time.checked = event.checked;
+                    return true;
+                case kDateCheck:
+                    date.checked = event.checked;
+                    return true;
+                case kHOptionCheck:
+                    hOption.checked = event.checked;
+                    return true;
+                case kAngle0Radio:
+                case kAngle90Radio:
+                case kAngleOtherRadio:
+                    ChooseAngle(event.id);
+                    return true;
+            }
+            break;
+        case K::Select:
+            switch (event.id) {
+                case kPointSizeList:
+                    return SelectEntry(pointSize, event.index);
+                case kGValueList:
+                    return SelectEntry(gValue, event.index);
+                case kSValueList:
+                    return SelectEntry(sValue, event.index);
+            }
+            break;
+        case K::Edit:
+            switch (event.id) {
+                case kTextEdit:
+                    text.text = event.text;
+                    return true;
+                case kAngleEdit:
+                    angleValue.text = event.text;
+                    return true;
+                case kHorizontalEdit:
+                    horizontal.text = event.text;
+                    return true;
+                case kVerticalEdit:
+                    vertical.text = event.text;
+                    return true;
+            }
+            break;
+        case K::Click:
+            if (event.id == kApplyButton) {
+                Export(values.stamp);
+                return true;
+            }
+            break;
+    }
+    return RefuseEvent("text stamp", event);
 }
 
 void TextStampPage::ApplyUnitLabels() {

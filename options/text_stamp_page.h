@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "options/option_page.h"
 #include "options/page_controls.h"
 #include "options/user_object.h"
 #include "shell/printer_type.h"
@@ -39,7 +40,7 @@ std::string MillimetresToHundredths(std::string_view typed);
 std::string HundredthsToMillimetres(std::string_view held);
 }  // namespace stamp
 
-class TextStampPage {
+class TextStampPage final : public OptionPage {
   public:
     static constexpr int kStampCheck = 1010;
     static constexpr int kTimeCheck = 1012;
@@ -68,6 +69,12 @@ class TextStampPage {
     // Fills the lists and shows the defaults in `unit`.
     explicit TextStampPage(Unit unit);
 
+    // The page protocol (see option_page.h).
+    std::vector<PageControl> Controls() override;
+    void Refresh(CUserObject& values, MessageSink& messages) override;
+    void Export(CUserObject& values) const override;
+    bool Apply(const ControlEvent& event, CUserObject& values, MessageSink& messages) override;
+
     // Shows the values, the text included; the dependent controls follow the stamp check box. A
     // point size outside the list shows the nearest entry.
     void Refresh(TextStampValues& values);
@@ -83,12 +90,13 @@ class TextStampPage {
     void ChooseAngle(int radioId);
 
     // Only the controller-command printer type prints stamps: for the others the stamp check box
-    // is disabled and unchecked.
-    void ApplyPrinterType(PrinterType type);
+    // is disabled and unchecked. A stamp shown checked while the box is disabled (a configuration
+    // loaded afterwards) keeps its dependent controls disabled too: it will not be printed.
+    void ApplyPrinterType(PrinterType type) override;
 
     // Shows the positions in the new unit, converted (not reset), with that unit's labels; metric
     // fields take digits only.
-    void ApplyUnit(Unit unit);
+    void ApplyUnit(Unit unit) override;
 
     Unit unit() const { return unit_; }
 

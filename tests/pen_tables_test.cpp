@@ -46,21 +46,12 @@ struct HpglDialect {
     static constexpr int kSection = rid::kHpglSection;
     static constexpr int kWriteFailed = rid::kHpglWriteFailedMessage;
     static constexpr PenDialect kPenDialect = PenDialect::Hpgl;
-    static constexpr std::size_t kControlCount = 12;
 
     static void Defaults(Settings& s, PenTable& p) { SetHpglDefaults(s, p); }
     static void Load(Settings& s, PenTable& p, const fs::path& f) { LoadHpgl(s, p, f); }
     static bool Save(const Settings& s, const PenTable& p, const fs::path& f, MessageSink& m) {
         return SaveHpgl(s, p, f, m);
     }
-    static std::vector<std::pair<int, SettingList*>> Lists(Page& p) {
-        return {{Page::kModelList, &p.plotterModel},
-                {Page::kRotationList, &p.rotation},
-                {Page::kPen0List, &p.pen0Handling},
-                {Page::kTerminatorList, &p.terminatorHandling},
-                {Page::kTrailerList, &p.trailer}};
-    }
-    static std::vector<EditControl*> Edits(Page&) { return {}; }
 };
 
 struct CalCompDialect {
@@ -70,23 +61,26 @@ struct CalCompDialect {
     static constexpr int kSection = rid::kCalCompSection;
     static constexpr int kWriteFailed = rid::kCalCompWriteFailedMessage;
     static constexpr PenDialect kPenDialect = PenDialect::CalComp;
-    static constexpr std::size_t kControlCount = 17;
 
     static void Defaults(Settings& s, PenTable& p) { SetCalCompDefaults(s, p); }
     static void Load(Settings& s, PenTable& p, const fs::path& f) { LoadCalComp(s, p, f); }
     static bool Save(const Settings& s, const PenTable& p, const fs::path& f, MessageSink& m) {
         return SaveCalComp(s, p, f, m);
     }
-    static std::vector<std::pair<int, SettingList*>> Lists(Page& p) {
-        return {{Page::kPlotUnitList, &p.plotUnit}, {Page::kTrailerList, &p.trailer},
-                {Page::kPen0List, &p.pen0Switch},   {Page::kAuxSwitchList, &p.auxSwitch},
-                {Page::kStepList, &p.step},         {Page::kHandshakeList, &p.handshake},
-                {Page::kChecksumList, &p.checksum}, {Page::kSyncCountList, &p.syncCount}};
-    }
-    static std::vector<EditControl*> Edits(Page& p) {
-        return {&p.syncCharacter, &p.endOfMessageCharacter};
-    }
 };
+
+// The page's settings controls, from its own control table: all but the pen lists and the
+// apply button, in the order of the settings section.
+template <typename Page>
+std::vector<PageControl> SettingControls(Page& page) {
+    std::vector<PageControl> settings;
+    for (const PageControl& c : page.Controls()) {
+        if (c.kind != PageControl::Kind::Button && !page.penTable.Owns(c.id, Page::kPenSelector)) {
+            settings.push_back(c);
+        }
+    }
+    return settings;
+}
 
 template <typename D>
 class PenTablesTest : public ::testing::Test {
@@ -243,10 +237,12 @@ TYPED_TEST(PenTablesTest, NewConfigurationSavedDeletesEveryPenSectionAndWritesNo
 }
 
 TYPED_TEST(PenTablesTest, SettingsRoundTripAndASettingSetBackToDefaultStaysDefault) {
-    for (auto [id, list] : TypeParam::Lists(this->page)) {
-        ASSERT_TRUE(this->page.ChooseSetting(id, static_cast<int>(list->entries.size()) - 1));
+    for (const PageControl& c : SettingControls(this->page)) {
+        if (c.list) {
+            ASSERT_TRUE(this->page.ChooseSetting(c.id, int(c.list->entries.size()) - 1));
+        }
+        if (c.edit) c.edit->text = "0d";
     }
-    for (EditControl* edit : TypeParam::Edits(this->page)) edit->text = "0d";
     this->page.Export(this->settings);
     ASSERT_TRUE(this->SaveAndReopen());
     typename TypeParam::Settings loaded;
@@ -260,10 +256,12 @@ TYPED_TEST(PenTablesTest, SettingsRoundTripAndASettingSetBackToDefaultStaysDefau
     shown.Export(again);
     EXPECT_EQ(again, this->settings);
 
-    for (auto [id, list] : TypeParam::Lists(this->page)) {
-        ASSERT_TRUE(this->page.ChooseSetting(id, 0));
+    for (const PageControl& c : SettingControls(this->page)) {
+        if (c.list) {
+            ASSERT_TRUE(this->page.ChooseSetting(c.id, 0));
+        }
+        if (c.edit) c.edit->text.clear();
     }
-    for (EditControl* edit : TypeParam::Edits(this->page)) edit->text.clear();
     this->page.Export(this->settings);
     ASSERT_TRUE(this->SaveAndReopen());
     TypeParam::Load(loaded, this->pens, this->file);
@@ -272,7 +270,9 @@ TYPED_TEST(PenTablesTest, SettingsRoundTripAndASettingSetBackToDefaultStaysDefau
 }
 
 TYPED_TEST(PenTablesTest, SettingThatMatchesNoEntryIsKeptUntilTheUserChooses) {
-    auto [id, list] = TypeParam::Lists(this->page).front();
+    const PageControl first = SettingControls(this->page).front();
+    const int id = first.id;
+    const ListControl* list = first.list;
     const std::string key = Text(TypeParam::kSection + 1);
     test::WriteFile(this->file, "[" + this->SettingsSection() + "]\n" + key + "=Later\n");
     TypeParam::Load(this->settings, this->pens, this->file);
@@ -290,17 +290,19 @@ TYPED_TEST(PenTablesTest, SettingThatMatchesNoEntryIsKeptUntilTheUserChooses) {
 }
 
 TYPED_TEST(PenTablesTest, EveryControlInUseOnlyForControllerCommands) {
+    // Every list and field of the page's table, the pen lists included.
     auto states = [this] {
-        std::vector<bool> all{this->page.penTable.penSelector.enabled};
-        for (const ListControl& list : this->page.penTable.attributes) all.push_back(list.enabled);
-        for (auto [id, list] : TypeParam::Lists(this->page)) all.push_back(list->enabled);
-        for (EditControl* edit : TypeParam::Edits(this->page)) all.push_back(edit->enabled);
+        std::vector<bool> all;
+        for (const PageControl& c : this->page.Controls()) {
+            if (c.list) all.push_back(c.list->enabled);
+            if (c.edit) all.push_back(c.edit->enabled);
+        }
         return all;
     };
     for (PrinterType type : {PrinterType::Generic, PrinterType::Velmar, PrinterType::Oce9400}) {
         this->page.ApplyPrinterType(type);
-        EXPECT_EQ(states(),
-                  std::vector<bool>(TypeParam::kControlCount, type == PrinterType::Velmar))
+        const std::vector<bool> enabled = states();
+        EXPECT_EQ(enabled, std::vector<bool>(enabled.size(), type == PrinterType::Velmar))
             << PrinterTypeName(type);
     }
 }

@@ -269,5 +269,40 @@ TEST(StampPageTest, EnablingFollowsStampAngleAndPrinterType) {
     EXPECT_FALSE(page.stamp.checked);
 }
 
+// A configuration loaded while a printer type without stamps is chosen shows its stamp checked in
+// a disabled box; nothing that depends on it may be editable then, and what is exported (what
+// the composer reads) stays as loaded.
+TEST(TextStampPageTest, StampLoadedForATypeWithoutStampsLeavesEveryDependentControlDisabled) {
+    using Page = TextStampPage;
+    for (PrinterType type : {PrinterType::Generic, PrinterType::Oce9400}) {
+        Page page(Unit::English);
+        page.ApplyPrinterType(type);
+        TextStampValues loaded;
+        SetTextStampDefaults(loaded);
+        loaded.stampOn = 1;
+        loaded.angle = 45;
+        loaded.text = "Approved";
+        page.Refresh(loaded);
+        EXPECT_TRUE(page.stamp.checked);
+        EXPECT_FALSE(page.stamp.enabled);
+        const std::vector<bool> dependents{
+            page.angle.enabled,    page.angleValue.enabled, page.text.enabled,
+            page.time.enabled,     page.date.enabled,       page.hOption.enabled,
+            page.pointSize.enabled, page.horizontal.enabled, page.vertical.enabled,
+            page.gValue.enabled,   page.sValue.enabled,     page.anglePictureEnabled,
+            page.control1025Enabled, page.control1026Enabled};
+        EXPECT_EQ(dependents, std::vector<bool>(dependents.size(), false)) << PrinterTypeName(type);
+        TextStampValues exported;
+        page.Export(exported);
+        EXPECT_EQ(exported.stampOn, 1);
+        EXPECT_EQ(exported.angle, 45);
+        EXPECT_EQ(exported.text, "Approved");
+
+        page.ApplyPrinterType(PrinterType::Velmar);
+        page.Refresh(loaded);
+        EXPECT_TRUE(page.text.enabled && page.angleValue.enabled && page.gValue.enabled);
+    }
+}
+
 }  // namespace
 }  // namespace kestrum
