@@ -587,8 +587,8 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kTicketLabelD, "&Operator"},
     ResourceString{kTicketLabelE, "&Media"},
     ResourceString{kTicketLabelF, "Paper &size"},
-    ResourceString{kTicketListE, "Bond\nVellum\nFilm\nPhoto paper\nCanvas\nTracing paper"},
-    ResourceString{kTicketListF, "A0\nA1\nA2\nA3\nA4\nANSI E\nANSI D\nANSI C\nRoll"},
+    ResourceString{kTicketListE, "Bond;Vellum;Film;Photo paper;Canvas;Tracing paper"},
+    ResourceString{kTicketListF, "A0;A1;A2;A3;A4;ANSI E;ANSI D;ANSI C;Roll"},
     ResourceString{kPreviewTitle, "Drawing preview"},
 };
 
