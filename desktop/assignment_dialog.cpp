@@ -67,6 +67,7 @@ AssignmentDialog::AssignmentDialog(const QString& filePath, const QString& confi
     field_ = new QLineEdit(configuration);
     SetControlId(field_, kConfigurationField);
     field_->setAccessibleName(Str(rid::kAssignConfigurationLabel));
+    field_->setMinimumWidth(fontMetrics().averageCharWidth() * 45);
     browse_ = new QPushButton(Str(rid::kAssignBrowseButton));
     browse_->setIcon(QIcon::fromTheme(QStringLiteral("document-open")));
     SetControlId(browse_, kBrowseButton);

@@ -45,10 +45,11 @@ JobTicketDialog::JobTicketDialog(JobTicket& ticket, QWidget* parent)
             auto* combo = new QComboBox;
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
-            combo->addItems(Str(i == 4 ? rid::kTicketListE : rid::kTicketListF).split('\n'));
+            combo->addItems(Str(i == 4 ? rid::kTicketListE : rid::kTicketListF).split(';'));
             field = combo;
         }
         SetControlId(field, info.control);
+        field->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
         // The model cuts bytes; the field keeps typing within the same bound for plain text.
         EditOf(field)->setMaxLength(static_cast<int>(info.longest));
         EditOf(field)->setText(QString::fromStdString(ticket_.texts()[i]));
