@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/hpgl_preview.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 
@@ -29,8 +30,21 @@ QImage PreviewImage(const PreviewBitmap& bitmap) {
     return image;
 }
 
-std::optional<QImage> PlotFilePreview(const std::string& /*path*/, QSize /*size*/) {
-    return std::nullopt;
+std::optional<QImage> PlotFilePreview(const std::string& path, QSize size) {
+    Result<std::vector<std::uint8_t>> bytes = ReadPlotFile(path);
+    if (!bytes) return std::nullopt;
+    const HpglPlot plot = InterpretHpgl(bytes.value());
+    if (!LooksLikeHpgl(plot)) return std::nullopt;
+    GreyPicture picture(size.width(), size.height());
+    DrawHpgl(plot, picture);
+    QImage image(picture.width, picture.height, QImage::Format_Grayscale8);
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(image.scanLine(y),
+                    picture.pixels.data() +
+                        static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width),
+                    static_cast<std::size_t>(picture.width));
+    }
+    return image;
 }
 
 DrawingPreviewDialog::DrawingPreviewDialog(const QImage& picture, const QString& path,

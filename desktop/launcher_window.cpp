@@ -605,10 +605,9 @@ void LauncherWindow::UpdateButtons() {
     const bool selected = context_.list.selection().has_value();
     remove_->setEnabled(selected);
     clear_->setEnabled(!context_.list.empty());
-    // Drawings are previewed by the renderer; without it a drawing's preview button still
-    // answers, saying why there is no picture. Plain plot files wait for their own preview.
-    const std::string path = context_.list.SelectedPath();
-    preview_->setEnabled(!path.empty() && context_.list.SelectedIsDrawing());
+    // Drawings are previewed by the renderer, HP-GL plot files by the core's own reader; for
+    // anything else the button answers why there is no picture.
+    preview_->setEnabled(!context_.list.SelectedPath().empty());
 }
 
 void LauncherWindow::RemoveSelected() {
@@ -682,11 +681,14 @@ void LauncherWindow::AssignSelected() {
 void LauncherWindow::Preview() {
     const std::string path = context_.list.SelectedPath();
     if (path.empty()) return;
-    if (!context_.renderer.available()) {
+    // Plain HP-GL plot files are previewed without the renderer; drawings need it.
+    if (!context_.list.SelectedIsDrawing()) {
         if (std::optional<QImage> picture = PlotFilePreview(path, QSize(300, 300))) {
             DrawingPreviewDialog(*picture, QString::fromStdString(path), this).exec();
             return;
         }
+    }
+    if (!context_.renderer.available()) {
         Tell(StdStr(rid::kNoRendererPreview), "Kestrum", MessageIcon::Information);
         return;
     }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <fstream>
 
 #include "desktop/assignment_dialog.h"
+#include "desktop/drawing_preview_dialog.h"
 #include "desktop/launcher_window.h"
 #include "launch/launch_file.h"
 #include "platform/hot_folder_spooler.h"
@@ -442,7 +444,29 @@ class LauncherWindowTest : public QObject {
         preview->click();
         QCOMPARE(f.LastMessage(), Str(rid::kNoRendererPreview));
         Type(*f.window, QStringLiteral("a.plt"));
-        QVERIFY(!preview->isEnabled());
+        QVERIFY(preview->isEnabled());  // plot files have their own preview
+    }
+
+    void plotFilePreviewDrawsHpglAndRefusesOtherFiles() {
+        QFile plot(dir_.filePath(QStringLiteral("diagonal.plt")));
+        QVERIFY(plot.open(QIODevice::WriteOnly));
+        plot.write("IN;SP1;PU0,0;PD4000,4000;PU;");
+        plot.close();
+        const std::optional<QImage> picture =
+            PlotFilePreview(plot.fileName().toStdString(), QSize(200, 100));
+        QVERIFY(picture.has_value());
+        QCOMPARE(picture->size(), QSize(200, 100));
+        int ink = 0;
+        for (int y = 0; y < picture->height(); ++y) {
+            for (int x = 0; x < picture->width(); ++x) ink += qGray(picture->pixel(x, y)) < 128;
+        }
+        QVERIFY(ink >= 90);  // a diagonal across the fitted square
+
+        QFile text(dir_.filePath(QStringLiteral("notes.txt")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("Dear plot room,\nplease print this.\n");
+        text.close();
+        QVERIFY(!PlotFilePreview(text.fileName().toStdString(), QSize(300, 300)).has_value());
     }
 
     // One send from the launcher to a hot folder, compared with what kestrum-cli composes.
