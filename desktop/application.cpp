@@ -73,6 +73,8 @@ void Application::Start(bool show) {
         new PrinterSelectionPage(printerSelection_, settings_, *spooler_, *messages_);
     mainWindow_->SetPageWidget(MainWindow::kPrinterView, printerSelectionPage_);
 
+    if (pageCreator_) pageCreator_(*this);
+
     preferences_ = std::make_unique<Preferences>(settings_, *messages_);
     Preferences::Listeners listeners;
     listeners.outputMode = [this](OutputMode mode) {
