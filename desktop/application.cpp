@@ -14,8 +14,7 @@
 
 namespace kestrum {
 
-Application::Application(std::unique_ptr<Spooler> spooler, MessageSink* messages,
-                         QObject* parent)
+Application::Application(std::unique_ptr<Spooler> spooler, MessageSink* messages, QObject* parent)
     : QObject(parent), messages_(messages ? messages : &boxes_), spooler_(std::move(spooler)) {
     if (!spooler_) spooler_ = SystemSpooler::ForCurrentUser();
 }
@@ -40,7 +39,8 @@ void Application::Start(bool show) {
         // A machine with no default queue is no fault to report at every start and every New:
         // only an entry that names a default printer but lacks a part is.
         std::string entry = SystemDefaultPrinterEntry();
-        if (entry == ",,,") entry = std::string(LoadResourceString(rid::kSystemDefaultPrinterName)) + ",none,none";
+        if (entry == ",,,")
+            entry = std::string(LoadResourceString(rid::kSystemDefaultPrinterName)) + ",none,none";
         return entry;
     });
 
@@ -72,6 +72,8 @@ void Application::Start(bool show) {
     printerSelectionPage_ =
         new PrinterSelectionPage(printerSelection_, settings_, *spooler_, *messages_);
     mainWindow_->SetPageWidget(MainWindow::kPrinterView, printerSelectionPage_);
+
+    if (pageCreator_) pageCreator_(*this);
 
     preferences_ = std::make_unique<Preferences>(settings_, *messages_);
     Preferences::Listeners listeners;

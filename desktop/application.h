@@ -12,6 +12,7 @@
 // User-interface thread only. A QApplication must exist.
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 #include "config/configuration_manager.h"
@@ -39,6 +40,14 @@ class Application : public QObject {
     explicit Application(std::unique_ptr<Spooler> spooler = nullptr,
                          MessageSink* messages = nullptr, QObject* parent = nullptr);
     ~Application() override;
+
+    // Creates the option pages' and the launcher's windows and hosts them in the main window
+    // (MainWindow::SetPageWidget). Start calls it once, after the configuration file page and
+    // printer selection exist and before Preferences is initialised and default.cfg is loaded, so
+    // the pages see the unit, the printer type and the loaded values through OptionValuesChanged.
+    void SetPageCreator(std::function<void(Application&)> creator) {
+        pageCreator_ = std::move(creator);
+    }
 
     // Runs the start-up sequence up to the shown main window (`show` false keeps it hidden, for
     // pictures and tests). The settings file is the user's (see platform/xdg_paths.h).
@@ -85,6 +94,7 @@ class Application : public QObject {
     ConfigurationPage* configurationPage_ = nullptr;
     PreferencesPage* preferencesPage_ = nullptr;
     PrinterSelectionPage* printerSelectionPage_ = nullptr;
+    std::function<void(Application&)> pageCreator_;
 };
 
 }  // namespace kestrum

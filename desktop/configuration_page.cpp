@@ -86,9 +86,12 @@ ConfigurationPage::ConfigurationPage(ConfigurationManager& manager, OptionState&
     form->addRow(nameLabel, name_);
     fileLayout->addLayout(form);
     auto* commands = new QHBoxLayout;
-    QPushButton* newButton = Button(this, kNewButton, rid::kDeskConfigNew, "document-new", "document-new");
-    QPushButton* openButton = Button(this, kOpenButton, rid::kDeskConfigOpen, "document-open", "document-open");
-    QPushButton* saveButton = Button(this, kSaveButton, rid::kDeskConfigSave, "document-save", "document-save");
+    QPushButton* newButton =
+        Button(this, kNewButton, rid::kDeskConfigNew, "document-new", "document-new");
+    QPushButton* openButton =
+        Button(this, kOpenButton, rid::kDeskConfigOpen, "document-open", "document-open");
+    QPushButton* saveButton =
+        Button(this, kSaveButton, rid::kDeskConfigSave, "document-save", "document-save");
     QPushButton* saveAsButton =
         Button(this, kSaveAsButton, rid::kDeskConfigSaveAs, "document-save-as", "document-save-as");
     for (QPushButton* b : {newButton, openButton, saveButton, saveAsButton}) commands->addWidget(b);
@@ -115,7 +118,8 @@ ConfigurationPage::ConfigurationPage(ConfigurationManager& manager, OptionState&
     kinds->addButton(queue_);
     setCurrent_ = new QCheckBox(UiText(rid::kDeskConfigSetCurrent));
     SetControlId(setCurrent_, kSetCurrentBox);
-    QPushButton* sendButton = Button(this, kSendButton, rid::kDeskConfigSend, "document-send", "document-send");
+    QPushButton* sendButton =
+        Button(this, kSendButton, rid::kDeskConfigSend, "document-send", "document-send");
     sendLayout->addWidget(general_);
     sendLayout->addWidget(queue_);
     sendLayout->addWidget(setCurrent_);

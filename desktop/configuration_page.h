@@ -46,7 +46,9 @@ class ConfigurationPage : public QWidget {
                       QWidget* parent = nullptr);
 
     // The queue a send goes to; the settings' printer by default.
-    void SetPrinterSource(std::function<std::string()> source) { printerSource_ = std::move(source); }
+    void SetPrinterSource(std::function<std::string()> source) {
+        printerSource_ = std::move(source);
+    }
 
     // File dialogs, replaceable so tests can answer them. An empty path: cancelled.
     using FileQuestion = std::function<QString(const QString& folder, const QString& name)>;

@@ -1,13 +1,13 @@
 // kestrum: the desktop program.
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "desktop/application.h"
 #include "desktop/icons.h"
@@ -60,16 +60,18 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral("Sends plot files to large-format printers."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption pictures(QStringLiteral("pictures"),
-                                      QStringLiteral("Write a PNG of every view into <folder> and end."),
-                                      QStringLiteral("folder"));
+    const QCommandLineOption pictures(
+        QStringLiteral("pictures"),
+        QStringLiteral("Write a PNG of every view into <folder> and end."),
+        QStringLiteral("folder"));
     const QCommandLineOption quitWhenShown(
         QStringLiteral("quit-when-shown"),
         QStringLiteral("End as soon as the main window is shown, saying how long that took."));
     parser.addOption(pictures);
     parser.addOption(quitWhenShown);
     parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("Plot files for the launch list."), QStringLiteral("[files...]"));
+                                 QStringLiteral("Plot files for the launch list."),
+                                 QStringLiteral("[files...]"));
     parser.process(app);
 
     kestrum::Application application;

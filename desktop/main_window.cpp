@@ -93,8 +93,8 @@ QAction* MainWindow::MakeAction(int command, const QString& text, const QIcon& i
 
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(UiText(rid::kDeskMenuFile));
-    QAction* exit = file->addAction(ThemeIcon("application-exit", "kestrum"),
-                                    UiText(rid::kDeskCommandExit));
+    QAction* exit =
+        file->addAction(ThemeIcon("application-exit", "kestrum"), UiText(rid::kDeskCommandExit));
     exit->setShortcut(QKeySequence::Quit);
     exit->setObjectName(QStringLiteral("commandExit"));
     connect(exit, &QAction::triggered, this, [this] { Execute(kOk); });
@@ -113,9 +113,8 @@ void MainWindow::BuildMenus() {
         {kPreferencesCommand, rid::kDeskCommandPreferences, "preferences-system", "preferences"},
     };
     for (const auto& item : viewItems) {
-        QAction* action =
-            MakeAction(item.command, UiText(item.text),
-                       *item.theme ? ThemeIcon(item.theme, item.fallback) : QIcon());
+        QAction* action = MakeAction(item.command, UiText(item.text),
+                                     *item.theme ? ThemeIcon(item.theme, item.fallback) : QIcon());
         action->setCheckable(true);
         view->addAction(action);
     }
@@ -131,8 +130,8 @@ void MainWindow::BuildMenus() {
         MakeAction(kHelpCommand, UiText(rid::kDeskCommandHelp), ThemeIcon("help-contents", "help"));
     contents->setShortcut(QKeySequence::HelpContents);
     help->addAction(contents);
-    help->addAction(
-        MakeAction(kAboutCommand, UiText(rid::kDeskCommandAbout), ThemeIcon("help-about", "kestrum")));
+    help->addAction(MakeAction(kAboutCommand, UiText(rid::kDeskCommandAbout),
+                               ThemeIcon("help-about", "kestrum")));
 }
 
 void MainWindow::BuildToolbars() {
@@ -224,10 +223,11 @@ void MainWindow::BuildCentre() {
     SetControlId(picture, 1214);
     picture->setPixmap(ProgramIcon().pixmap(QSize(96, 96), devicePixelRatio()));
     picture->setAlignment(Qt::AlignCenter);
-    auto* greeting = new QLabel(QStringLiteral("<h2>%1</h2><p>%2</p>")
-                                    .arg(UiText(rid::kDeskProgramName),
-                                         UiText(rid::kDeskWelcomeText).toHtmlEscaped().replace(
-                                             '\n', QStringLiteral("<br>"))));
+    auto* greeting = new QLabel(
+        QStringLiteral("<h2>%1</h2><p>%2</p>")
+            .arg(UiText(rid::kDeskProgramName), UiText(rid::kDeskWelcomeText)
+                                                    .toHtmlEscaped()
+                                                    .replace('\n', QStringLiteral("<br>"))));
     greeting->setAlignment(Qt::AlignCenter);
     greeting->setWordWrap(true);
     welcomeLayout->addStretch(1);

@@ -58,20 +58,26 @@ int TakePictures(Application& application, const QString& folderName) {
     };
     for (const auto& view : views) {
         if (view.command != 0) window->RunCommand(view.command);
-        if (Save(window, folder, QString::fromLatin1(view.name))) ++written;
-        else ok = false;
+        if (Save(window, folder, QString::fromLatin1(view.name)))
+            ++written;
+        else
+            ok = false;
     }
     window->RunCommand(MainWindow::kLargeButtonsCommand);
-    if (Save(window, folder, QStringLiteral("main-window-small-toolbar"))) ++written;
-    else ok = false;
+    if (Save(window, folder, QStringLiteral("main-window-small-toolbar")))
+        ++written;
+    else
+        ok = false;
     window->RunCommand(MainWindow::kLargeButtonsCommand);
 
     // The About box is modal: it is taken once it is up, then closed.
     QTimer::singleShot(0, [&] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (top->objectName() == QStringLiteral("aboutBox") && top->isVisible()) {
-                if (Save(top, folder, QStringLiteral("dialog-about"))) ++written;
-                else ok = false;
+                if (Save(top, folder, QStringLiteral("dialog-about")))
+                    ++written;
+                else
+                    ok = false;
                 static_cast<QMessageBox*>(top)->accept();
             }
         }
@@ -80,8 +86,10 @@ int TakePictures(Application& application, const QString& folderName) {
 
     window->RunCommand(MainWindow::kHelpCommand);
     if (auto* help = window->findChild<HelpWindow*>()) {
-        if (Save(help, folder, QStringLiteral("dialog-help"))) ++written;
-        else ok = false;
+        if (Save(help, folder, QStringLiteral("dialog-help")))
+            ++written;
+        else
+            ok = false;
         help->close();
     }
     return ok ? written : -1;

@@ -66,16 +66,19 @@ PreferencesPage::PreferencesPage(Preferences& model, QWidget* parent)
     autoCadOn_ = Control<QRadioButton>(Preferences::kAutoCadOnButton, rid::kDeskPrefsAutoCadOn);
     autoCadOff_ = Control<QRadioButton>(Preferences::kAutoCadOffButton, rid::kDeskPrefsAutoCadOff);
     jobTicket_ = Control<QCheckBox>(Preferences::kJobTicketBox, rid::kDeskPrefsJobTicket);
-    accountFile_ = Control<QPushButton>(Preferences::kAccountFileButton, rid::kDeskPrefsAccountFile);
+    accountFile_ =
+        Control<QPushButton>(Preferences::kAccountFileButton, rid::kDeskPrefsAccountFile);
     accountFile_->setIcon(ThemeIcon("document-open", "document-open"));
     accountPath_ = new QLabel;
     accountPath_->setObjectName(QStringLiteral("accountFilePath"));
     accountPath_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     eoj_ = Control<QCheckBox>(Preferences::kEojNotificationBox, rid::kDeskPrefsEoj);
-    folderOptions_ = Control<QCheckBox>(Preferences::kFolderOptionsBox, rid::kDeskPrefsFolderOptions);
+    folderOptions_ =
+        Control<QCheckBox>(Preferences::kFolderOptionsBox, rid::kDeskPrefsFolderOptions);
     hardware_ = Control<QCheckBox>(Preferences::kHardwareOptionsBox, rid::kDeskPrefsHardware);
     plotTarget_ = Control<QRadioButton>(Preferences::kPlotFilesTarget, rid::kDeskPrefsPlotFiles);
-    configTarget_ = Control<QRadioButton>(Preferences::kConfigFilesTarget, rid::kDeskPrefsConfigFiles);
+    configTarget_ =
+        Control<QRadioButton>(Preferences::kConfigFilesTarget, rid::kDeskPrefsConfigFiles);
     noTarget_ = Control<QRadioButton>(Preferences::kNoTarget, rid::kDeskPrefsNoFolder);
     places_ = new QComboBox;
     SetControlId(places_, Preferences::kPlacesList);
@@ -147,7 +150,8 @@ PreferencesPage::PreferencesPage(Preferences& model, QWidget* parent)
             after([this] { model_.ChooseOutputMode(OutputMode::Device); }));
     connect(ksl_, &QRadioButton::clicked, this,
             after([this] { model_.ChooseOutputMode(OutputMode::Ksl); }));
-    connect(metric_, &QRadioButton::clicked, this, after([this] { model_.ChooseUnit(Unit::Metric); }));
+    connect(metric_, &QRadioButton::clicked, this,
+            after([this] { model_.ChooseUnit(Unit::Metric); }));
     connect(english_, &QRadioButton::clicked, this,
             after([this] { model_.ChooseUnit(Unit::English); }));
     connect(autoCadOn_, &QRadioButton::clicked, this, after([this] { model_.SetAutoCad(true); }));

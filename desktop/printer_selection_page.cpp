@@ -44,7 +44,8 @@ PrinterSelectionPage::PrinterSelectionPage(PrinterSelection& model, ProgramSetti
     queues_ = new QListWidget;
     SetControlId(queues_, PrinterSelection::kPrinterList);
     queues_->setAccessibleName(UiText(rid::kDeskPrinterQueuesGroup));
-    settingsButton_ = new QPushButton(ThemeIcon("printer", "printer"), UiText(rid::kDeskPrinterSettings));
+    settingsButton_ =
+        new QPushButton(ThemeIcon("printer", "printer"), UiText(rid::kDeskPrinterSettings));
     SetControlId(settingsButton_, PrinterSelection::kPrinterButton);
 
     auto* layout = new QVBoxLayout(this);

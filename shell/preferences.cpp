@@ -25,11 +25,16 @@ bool ValidUtf8(const std::string& text) {
     while (i < text.size()) {
         const auto byte = static_cast<unsigned char>(text[i]);
         int follow = 0;
-        if (byte < 0x80) follow = 0;
-        else if ((byte & 0xE0) == 0xC0 && byte >= 0xC2) follow = 1;
-        else if ((byte & 0xF0) == 0xE0) follow = 2;
-        else if ((byte & 0xF8) == 0xF0 && byte <= 0xF4) follow = 3;
-        else return false;
+        if (byte < 0x80)
+            follow = 0;
+        else if ((byte & 0xE0) == 0xC0 && byte >= 0xC2)
+            follow = 1;
+        else if ((byte & 0xF0) == 0xE0)
+            follow = 2;
+        else if ((byte & 0xF8) == 0xF0 && byte <= 0xF4)
+            follow = 3;
+        else
+            return false;
         if (i + follow >= text.size() && follow > 0) return false;
         for (int k = 1; k <= follow; ++k) {
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -43,8 +48,8 @@ bool ValidUtf8(const std::string& text) {
 std::vector<fs::path> UserFolders(const fs::path& home) {
     std::vector<fs::path> folders;
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    const fs::path dirsFile = (configHome && *configHome ? fs::path(configHome) : home / ".config") /
-                              "user-dirs.dirs";
+    const fs::path dirsFile =
+        (configHome && *configHome ? fs::path(configHome) : home / ".config") / "user-dirs.dirs";
     std::ifstream in(dirsFile);
     std::string line;
     while (folders.size() < 16 && std::getline(in, line)) {
@@ -71,7 +76,8 @@ bool IsShowableName(const std::string& name) {
     return ValidUtf8(name);
 }
 
-std::vector<Preferences::Place> BrowserPlaces(const fs::path& home, const std::string& mountsTable) {
+std::vector<Preferences::Place> BrowserPlaces(const fs::path& home,
+                                              const std::string& mountsTable) {
     std::vector<Preferences::Place> places;
     std::error_code error;
     if (!home.empty()) places.push_back({home.string(), home});
@@ -113,8 +119,7 @@ void Preferences::Write(std::string_view section, std::string_view key, std::str
         writeFailureReported_ = true;
         messages_.Show(Message{0,
                                "Cannot save the program settings in " +
-                                   settings_.settingsFile.string() + ": " +
-                                   written.error().message,
+                                   settings_.settingsFile.string() + ": " + written.error().message,
                                "Kestrum", MessageIcon::Exclamation});
     }
 }
@@ -209,8 +214,10 @@ bool Preferences::TryList(const fs::path& folder) {
         const std::string name = it->path().filename().string();
         if (!IsShowableName(name)) continue;
         std::error_code statError;
-        if (it->is_directory(statError)) subFolders.push_back(name);
-        else if (!statError) files.push_back(name);
+        if (it->is_directory(statError))
+            subFolders.push_back(name);
+        else if (!statError)
+            files.push_back(name);
     }
     std::sort(subFolders.begin(), subFolders.end());
     std::sort(files.begin(), files.end());
@@ -236,9 +243,9 @@ bool Preferences::TryList(const fs::path& folder) {
     const std::string text = browserFolder_.string();
     for (std::size_t i = 0; i < places_.size(); ++i) {
         const std::string place = places_[i].folder.string();
-        const bool inside = text == place || place == "/" ||
-                            (text.rfind(place, 0) == 0 && text.size() > place.size() &&
-                             text[place.size()] == '/');
+        const bool inside =
+            text == place || place == "/" ||
+            (text.rfind(place, 0) == 0 && text.size() > place.size() && text[place.size()] == '/');
         if (inside && place.size() >= best) {
             best = place.size();
             selectedPlace_ = static_cast<int>(i);
@@ -267,7 +274,7 @@ bool Preferences::ListFolder(const fs::path& folder) {
 bool Preferences::OpenSubFolder(std::size_t index) {
     if (index >= subFolders_.size()) return false;
     const fs::path target = subFolders_[index] == ".." ? browserFolder_.parent_path()
-                                                        : browserFolder_ / subFolders_[index];
+                                                       : browserFolder_ / subFolders_[index];
     return ListFolder(target);
 }
 

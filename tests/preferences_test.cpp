@@ -38,7 +38,9 @@ TEST_F(PreferencesTest, EachChangeIsWrittenAtOnceWithItsWord) {
     Preferences prefs(settings, messages);
     std::vector<std::string> told;
     Preferences::Listeners listeners;
-    listeners.outputMode = [&](OutputMode m) { told.push_back(m == OutputMode::Ksl ? "ksl" : "dev"); };
+    listeners.outputMode = [&](OutputMode m) {
+        told.push_back(m == OutputMode::Ksl ? "ksl" : "dev");
+    };
     listeners.unit = [&](Unit u) { told.push_back(u == Unit::Metric ? "mm" : "in"); };
     prefs.SetListeners(listeners);
 

@@ -216,8 +216,10 @@ class MainWindowTest : public QObject {
         auto app = Start();
         app->mainWindow()->show();
         QSignalSpy finished(app.get(), &Application::Finished);
-        if (how == 0) app->mainWindow()->close();
-        else QTest::mouseClick(Find<QPushButton>(*app, how), Qt::LeftButton);
+        if (how == 0)
+            app->mainWindow()->close();
+        else
+            QTest::mouseClick(Find<QPushButton>(*app, how), Qt::LeftButton);
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.front().front().toInt(), code);
     }
