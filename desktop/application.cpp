@@ -1,6 +1,8 @@
 #include "desktop/application.h"
 
 #include <QApplication>
+#include <array>
+#include <utility>
 
 #include "config/configuration_file.h"
 #include "desktop/configuration_page.h"
@@ -73,6 +75,7 @@ void Application::Start(bool show) {
         new PrinterSelectionPage(printerSelection_, settings_, *spooler_, *messages_);
     mainWindow_->SetPageWidget(MainWindow::kPrinterView, printerSelectionPage_);
 
+    CreateOptionPages();
     if (pageCreator_) pageCreator_(*this);
 
     preferences_ = std::make_unique<Preferences>(settings_, *messages_);
@@ -114,6 +117,26 @@ void Application::Start(bool show) {
         mainWindow_->resize(mainWindow_->sizeHint().expandedTo(QSize(900, 640)));
         mainWindow_->show();
         mainWindow_->activateWindow();
+    }
+}
+
+void Application::CreateOptionPages() {
+    optionPages_ = CreateOptionPageWidgets(*options_, settings_.settingsFile, *messages_,
+                                           mainWindow_.get());
+    const std::array<std::pair<int, OptionPageWidget*>, 6> views = {{
+        {MainWindow::kTextStampView, optionPages_.stamp},
+        {MainWindow::kJobOptionsView, optionPages_.job},
+        {MainWindow::kHpglView, optionPages_.hpgl},
+        {MainWindow::kCalCompView, optionPages_.calcomp},
+        {MainWindow::kRasterView, optionPages_.raster},
+        {MainWindow::kAutoCadView, optionPages_.autocad},
+    }};
+    for (const auto& [view, page] : views) {
+        mainWindow_->SetPageWidget(view, page);
+        // The models already hold what a load, New or a unit or type change made of the values.
+        connect(this, &Application::OptionValuesChanged, page, &OptionPageWidget::Push);
+        // Edits still in the widgets reach the values before any save or send copies them.
+        connect(this, &Application::ExportRequested, page, [page] { page->Export(); });
     }
 }
 

@@ -18,6 +18,7 @@
 #include "config/configuration_manager.h"
 #include "config/option_state.h"
 #include "desktop/message_box_sink.h"
+#include "desktop/pages/option_page_widgets.h"
 #include "platform/clock.h"
 #include "platform/spooler.h"
 #include "shell/preferences.h"
@@ -81,6 +82,9 @@ class Application : public QObject {
     void Finished(int exitCode);
 
   private:
+    // The six configuration pages, bound to their models and hosted in the main window.
+    void CreateOptionPages();
+
     MessageBoxSink boxes_;
     MessageSink* messages_;
     std::unique_ptr<Spooler> spooler_;
@@ -94,6 +98,7 @@ class Application : public QObject {
     ConfigurationPage* configurationPage_ = nullptr;
     PreferencesPage* preferencesPage_ = nullptr;
     PrinterSelectionPage* printerSelectionPage_ = nullptr;
+    OptionPageWidgets optionPages_{};
     std::function<void(Application&)> pageCreator_;
 };
 
