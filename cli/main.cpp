@@ -74,6 +74,13 @@ void AddSendCommand(CLI::App& app, SendArguments& args) {
     command->add_option("--pause-ms", args.pauseMs, Help(rid::kCliSendPauseHelp))
         ->check(CLI::Range(0, 3600000));
     command->add_option("--printer-type", args.printerType, Help(rid::kCliSendPrinterTypeHelp));
+    command
+        ->add_option_function<int>(
+            "--wait", [&options](int seconds) { options.waitSeconds = seconds; },
+            Help(rid::kCliSendWaitHelp))
+        ->expected(0, 1)
+        ->default_str("600")
+        ->check(CLI::Range(1, 86400));
     auto* launch =
         command->add_option("--launch-file", options.launchFile, Help(rid::kCliSendLaunchFileHelp));
     auto* config =

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "config/configuration_file.h"
 #include "config/configuration_sender.h"
 #include "launch/delivery_run.h"
+#include "launch/job_outcome.h"
 #include "launch/launch_file.h"
 #include "launch/launch_texts.h"
 #include "launch/plot_file_check.h"
@@ -141,6 +143,29 @@ int RunPrinters(std::FILE* out) {
     return std::fflush(out) == 0 ? kExitOk : kExitFailed;
 }
 
+// A CUPS job that was ended is only stored: follow each one until its printer has taken it.
+int WaitForPrinters(const DeliveryResult& result, int seconds) {
+    std::vector<WatchedJob> jobs;
+    for (const DeliveryResult::EndedJob& ended : result.endedJobs) {
+        // An empty job is withdrawn rather than printed: there is nothing to follow.
+        if (ended.bytes == 0) continue;
+        jobs.push_back({ended.printer,
+                        ended.jobId > 0 ? WatchedJob::Kind::Cups : WatchedJob::Kind::HotFolder,
+                        ended.jobId});
+    }
+    bool allCompleted = true;
+    JobOutcomeWatcher watcher;
+    watcher.Follow(
+        jobs,
+        [&allCompleted](const JobOutcome& outcome) {
+            if (outcome.completed()) return;
+            allCompleted = false;
+            PrintError(JobOutcomeText(outcome));
+        },
+        {std::chrono::seconds(seconds), std::chrono::milliseconds(500)});
+    return allCompleted ? kExitOk : kExitFailed;
+}
+
 int RunSend(const SendOptions& options) {
     if (options.config == ConfigChoice::File) {
         if (auto readable = CheckReadableFile(options.configFile, "configuration file"); !readable) {
@@ -195,6 +220,7 @@ int RunSend(const SendOptions& options) {
 
     switch (result.outcome) {
         case DeliveryOutcome::Completed:
+            return options.waitSeconds ? WaitForPrinters(result, *options.waitSeconds) : kExitOk;
         case DeliveryOutcome::NothingSent: return kExitOk;
         case DeliveryOutcome::Cancelled:
             if (!result.jobWasOpen) {

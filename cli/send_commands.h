@@ -24,6 +24,8 @@ struct SendOptions {
     ConfigChoice config = ConfigChoice::NoConfiguration;
     std::string configFile;
     std::vector<std::string> plotFiles;
+    // After the send: follow each printer's job until it is done or this many seconds passed.
+    std::optional<int> waitSeconds;
 };
 
 int RunSend(const SendOptions& options);

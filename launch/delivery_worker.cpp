@@ -155,6 +155,7 @@ DeliveryResult DeliveryWorker::Run() {
             break;
         }
         observer_.PrinterFinished(printer, bytes);
+        result.endedJobs.push_back({printer, endedJobId_, bytes});
     }
     if (result.outcome == DeliveryOutcome::Failed && result.finishMessage.empty()) {
         result.finishMessage = lastFinishMessage_;
@@ -232,6 +233,7 @@ DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer,
                                    MessageIcon::Exclamation, ended.error().message));
         return Step::Fail;
     }
+    endedJobId_ = job.jobId();
     return Step::Go;
 }
 

@@ -61,6 +61,15 @@ struct DeliveryResult {
     // withdrawn (false when the spooler went away first; its message names the job).
     bool jobWasOpen = false;
     bool jobWithdrawn = false;
+
+    // Every job that was ended, in printer order, so a front end can follow what the printer
+    // makes of it (a CUPS job is only stored when it is ended).
+    struct EndedJob {
+        std::string printer;
+        int jobId = 0;  // 0: the spooler has no number for it (hot folders)
+        std::uint64_t bytes = 0;
+    };
+    std::vector<EndedJob> endedJobs;
 };
 
 // Progress, messages and the end of a send. Called on the worker's thread; implementations hand
@@ -160,6 +169,7 @@ private:
     std::string lastFinishMessage_;
     bool jobWasOpen_ = false;    // the current printer's job has been opened
     bool jobWithdrawn_ = false;  // and, after a failure or cancel, withdrawn
+    int endedJobId_ = 0;         // the spooler's number of the job last ended
 };
 
 }  // namespace kestrum

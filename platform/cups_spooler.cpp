@@ -157,6 +157,7 @@ class CupsSpoolJob final : public SpoolJob {
     void AbortPrintJob() override;
     std::string lastError() const override { return lastError_; }
     bool withdrawn() const override { return withdrawn_; }
+    int jobId() const override { return jobId_; }
 
   private:
     enum class State { Open, Ended, Failed, Aborted };

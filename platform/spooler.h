@@ -39,6 +39,10 @@ public:
     // After a failure or AbortPrintJob: false when part of the job may be left on the spooler
     // (the scheduler went away before it could be withdrawn); lastError() then names the job.
     virtual bool withdrawn() const { return true; }
+
+    // The scheduler's number for the job, to follow it after it was ended; 0 for a job that has
+    // none (a hot-folder job is complete once its file is in place).
+    virtual int jobId() const { return 0; }
 };
 
 struct PrinterQueue {

@@ -598,6 +598,10 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kCliBadNow, "--now \"%1\" is not a local time of the form YYYY-MM-DDTHH:MM:SS."},
     ResourceString{kCliBadPrinterType,
                    "--printer-type \"%1\" is not one of generic, velmar, oce9400."},
+    ResourceString{kCliSendWaitHelp,
+                   "After the send, follow each printer's job until the printer has taken it, "
+                   "at most SECONDS (default 600); exit 1 naming the printer when a job was "
+                   "aborted, cancelled or is not done in time."},
     ResourceString{kPlotFileChangedMessage,
                    "A plot file changed while it was being sent. The job has been cancelled."},
     ResourceString{kPlotFileChangedDetail,

@@ -442,6 +442,7 @@ inline constexpr int kCliOutputWriteFailed = 60141;
 inline constexpr int kCliJobStreamWriteFailed = 60142;
 inline constexpr int kCliBadNow = 60143;
 inline constexpr int kCliBadPrinterType = 60144;
+inline constexpr int kCliSendWaitHelp = 60145;
 // Sending: the send owner, kestrum-cli's send command and the command session (60200-60299).
 inline constexpr int kPlotFileChangedMessage = 60200;
 inline constexpr int kPlotFileChangedDetail = 60201;

@@ -404,6 +404,23 @@ check "lock kept job withdrawn" jobs_in plotter "$mark" canceled aborted
 check "lock kept nothing printed" received_jobs main 0
 rm -f "$ini"
 
+# --- send --wait follows each CUPS job until its plotter has taken it: a job the plotter takes
+# is completed (exit 0); one whose plotter breaks off is aborted by the scheduler (exit 1, named).
+export CUPS_SERVER=$main_server
+clear_plotter main
+printf 'IN;SP1;PU0,0;PD1000,1000;\n' >wait.plt
+"$cli" send --printer plotter --pause-ms 0 --no-config --wait=60 wait.plt >out 2>err
+status=$?
+check "wait completed exit 0" test "$status" -eq 0
+check "wait completed says nothing" test ! -s "$work/err"
+broken_port=$("$python" "$here/cups/plotter_emulator.py" --background --time-limit 300 --owner $$ \
+    --folder "$work/plotter-broken" --port 0:drop=10 | awk '/^PORT/ { print $3 }')
+add_queue broken "$broken_port"
+"$cli" send --printer broken --pause-ms 0 --no-config --wait=60 wait.plt >out 2>err
+status=$?
+check "wait aborted exit 1" test "$status" -eq 1
+check "wait aborted names the printer" stderr_has "broken"
+
 # --- The scheduler stops in the middle of a large upload (a scheduler of its own, so that the
 # other cases keep theirs).
 start_scheduler doomed
