@@ -537,6 +537,27 @@ constexpr ResourceString kStrings[] = {
                    "kestrum-cli: nothing was sent to %1: the plot files are empty."},
     ResourceString{kCliCancelledHeld,
                    "the send was cancelled; the open print job could not be withdrawn."},
+    ResourceString{kListUnchanged, "%1 The launch list is unchanged."},
+    ResourceString{kCopiesOutOfRange, "The number of copies must be 1 to %1, not %2."},
+    ResourceString{kLaunchFileNotALaunchFile, "%1 is not a launch file."},
+    ResourceString{kLaunchFileDamaged, "%1 is damaged: %2"},
+    ResourceString{kLaunchFileTextTooLong,
+                   "entry %1 declares a text of %2 bytes, more than the rest of the file holds."},
+    ResourceString{kLaunchFileListTooLong,
+                   "entry %1 declares %2 reference folders, more than the rest of the file "
+                   "holds."},
+    ResourceString{kLaunchFileWideText,
+                   "entry %1 holds a text in wide characters, which Kestrum does not read."},
+    ResourceString{kLaunchFileEndsInEntry, "it ends inside entry %1."},
+    ResourceString{kLaunchFileEndsBeforeCount, "it ends before its number of entries."},
+    ResourceString{kLaunchFileTooManyEntries,
+                   "it declares %1 entries, more than the rest of the file holds."},
+    ResourceString{kLaunchFileCannotRead, "Cannot read %1: %2"},
+    ResourceString{kLaunchFileMissing, "it does not exist."},
+    ResourceString{kLaunchFileIsFolder, "it is a folder."},
+    ResourceString{kLaunchFileNotRegular, "it is not a regular file."},
+    ResourceString{kLaunchFileTooLarge,
+                   "it is larger than %1 MiB, which no launch list needs."},
 };
 
 constexpr bool StrictlyAscending() {
