@@ -14,9 +14,11 @@
 #include <unordered_map>
 #include <utility>
 
+#include "launch/launch_texts.h"
 #include "launch/user_object_record.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
+#include "shell/resource_ids.h"
 
 namespace kestrum {
 
@@ -101,30 +103,29 @@ LaunchFileReading Refused(LaunchFileFault fault, std::string message) {
 }
 
 LaunchFileReading Damaged(std::string_view fileName, const std::string& why) {
-    return Refused(LaunchFileFault::Damaged, Quoted(fileName) + " is damaged: " + why);
+    return Refused(LaunchFileFault::Damaged,
+                   LaunchText(rid::kLaunchFileDamaged, {Quoted(fileName), why}));
 }
 
 std::string EntryProblem(const RecordReader& in, std::size_t number) {
-    const std::string entry = "entry " + std::to_string(number);
+    const std::string entry = std::to_string(number);
     const std::string declared = std::to_string(in.declared());
     switch (in.problem()) {
         case RecordProblem::TextTooLong:
-            return entry + " declares a text of " + declared +
-                   " bytes, more than the rest of the file holds.";
+            return LaunchText(rid::kLaunchFileTextTooLong, {entry, declared});
         case RecordProblem::ListTooLong:
-            return entry + " declares " + declared +
-                   " reference folders, more than the rest of the file holds.";
+            return LaunchText(rid::kLaunchFileListTooLong, {entry, declared});
         case RecordProblem::UnknownTextEncoding:
-            return entry + " holds a text in wide characters, which Kestrum does not read.";
+            return LaunchText(rid::kLaunchFileWideText, {entry});
         case RecordProblem::EndsEarly:
         case RecordProblem::None:
             break;
     }
-    return "it ends inside " + entry + ".";
+    return LaunchText(rid::kLaunchFileEndsInEntry, {entry});
 }
 
 Error CannotRead(const std::filesystem::path& file, const std::string& why) {
-    return Fail("Cannot read " + Quoted(file.string()) + ": " + why);
+    return Fail(LaunchText(rid::kLaunchFileCannotRead, {Quoted(file.string()), why}));
 }
 
 Error CannotWrite(const std::filesystem::path& file, const std::string& why) {
@@ -135,7 +136,7 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& fil
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        if (err == ENOENT) return CannotRead(file, "it does not exist.");
+        if (err == ENOENT) return CannotRead(file, LaunchText(rid::kLaunchFileMissing));
         return CannotRead(file, ErrorText(err) + ".");
     }
     struct Closer {
@@ -145,10 +146,10 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& fil
 
     struct stat st;
     if (::fstat(fd, &st) != 0) return CannotRead(file, ErrorText(errno) + ".");
-    if (S_ISDIR(st.st_mode)) return CannotRead(file, "it is a folder.");
-    if (!S_ISREG(st.st_mode)) return CannotRead(file, "it is not a regular file.");
-    const std::string tooLarge = "it is larger than " + std::to_string(kMaxLaunchFileSize >> 20) +
-                                 " MiB, which no launch list needs.";
+    if (S_ISDIR(st.st_mode)) return CannotRead(file, LaunchText(rid::kLaunchFileIsFolder));
+    if (!S_ISREG(st.st_mode)) return CannotRead(file, LaunchText(rid::kLaunchFileNotRegular));
+    const std::string tooLarge =
+        LaunchText(rid::kLaunchFileTooLarge, {std::to_string(kMaxLaunchFileSize >> 20)});
     if (static_cast<std::uint64_t>(st.st_size) > kMaxLaunchFileSize) {
         return CannotRead(file, tooLarge);
     }
@@ -244,16 +245,16 @@ LaunchFileReading DecodeLaunchFile(std::span<const std::uint8_t> bytes, std::str
     if (bytes.size() < kLaunchFileSignature.size() ||
         std::string_view(start, kLaunchFileSignature.size()) != kLaunchFileSignature) {
         return Refused(LaunchFileFault::NotALaunchFile,
-                       Quoted(fileName) + " is not a launch file.");
+                       LaunchText(rid::kLaunchFileNotALaunchFile, {Quoted(fileName)}));
     }
     const std::span<const std::uint8_t> body = bytes.subspan(kLaunchFileSignature.size());
     RecordReader in(body);
     std::uint32_t count = 0;
     in.Long(count);
-    if (!in.ok()) return Damaged(fileName, "it ends before its number of entries.");
+    if (!in.ok()) return Damaged(fileName, LaunchText(rid::kLaunchFileEndsBeforeCount));
     if (static_cast<std::uint64_t>(count) * MinimumEntrySize() > in.remaining()) {
-        return Damaged(fileName, "it declares " + std::to_string(count) +
-                                     " entries, more than the rest of the file holds.");
+        return Damaged(fileName,
+                       LaunchText(rid::kLaunchFileTooManyEntries, {std::to_string(count)}));
     }
 
     LaunchFileReading reading;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "launch/launch_file.h"
+#include "launch/launch_texts.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 #include "shell/text_compare.h"
@@ -191,7 +192,7 @@ Result<void> LaunchList::Open(const std::filesystem::path& file) {
         case LaunchFileFault::Damaged:
             break;
     }
-    return Fail(reading.message + " The launch list is unchanged.");
+    return Fail(LaunchText(rid::kListUnchanged, {reading.message}));
 }
 
 }  // namespace kestrum

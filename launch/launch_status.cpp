@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "launch/launch_texts.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 
@@ -84,8 +85,9 @@ std::vector<std::string> LaunchStatus::CopiesItems() {
 
 Result<void> LaunchStatus::SetCopiesChoice(int index) {
     if (index < 0 || index >= kCopiesChoices) {
-        return Fail("The number of copies must be 1 to " + std::to_string(kCopiesChoices) +
-                    ", not " + std::to_string(static_cast<long long>(index) + 1) + ".");
+        return Fail(LaunchText(rid::kCopiesOutOfRange,
+                               {std::to_string(kCopiesChoices),
+                                std::to_string(static_cast<long long>(index) + 1)}));
     }
     copiesChoice_.store(index);
     return Ok();

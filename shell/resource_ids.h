@@ -459,6 +459,21 @@ inline constexpr int kCliCancelledNoJob = 60217;
 inline constexpr int kCliFailed = 60218;
 inline constexpr int kCliNothingSentEmpty = 60219;
 inline constexpr int kCliCancelledHeld = 60220;
+inline constexpr int kListUnchanged = 60230;
+inline constexpr int kCopiesOutOfRange = 60231;
+inline constexpr int kLaunchFileNotALaunchFile = 60240;
+inline constexpr int kLaunchFileDamaged = 60241;
+inline constexpr int kLaunchFileTextTooLong = 60242;
+inline constexpr int kLaunchFileListTooLong = 60243;
+inline constexpr int kLaunchFileWideText = 60244;
+inline constexpr int kLaunchFileEndsInEntry = 60245;
+inline constexpr int kLaunchFileEndsBeforeCount = 60246;
+inline constexpr int kLaunchFileTooManyEntries = 60247;
+inline constexpr int kLaunchFileCannotRead = 60248;
+inline constexpr int kLaunchFileMissing = 60249;
+inline constexpr int kLaunchFileIsFolder = 60250;
+inline constexpr int kLaunchFileNotRegular = 60251;
+inline constexpr int kLaunchFileTooLarge = 60252;
 
 // Previews of HP-GL plot files, and what became of each job.
 inline constexpr int kHpglPreviewNotPlotMessage = 60400;
