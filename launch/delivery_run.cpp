@@ -98,7 +98,12 @@ DeliveryResult DeliveryRun::Execute() {
     worker_->SetAccountingHook(
         [&](std::span<const PlotFileEntry> sendList, int copies, SpoolJob& job) {
             before = FileSize(accountFile_);
-            const bool written = accounting.WriteAccounting(ticket_, sendList, copies, job).ok();
+            // A cancel while the account file is locked by another writer ends the wait as a
+            // cancel; the worker sees the stopped run state and says so.
+            const auto end = accounting.WriteAccounting(ticket_, sendList, copies, job, [this] {
+                return runState_->load() == RunState::Stopped;
+            });
+            const bool written = end.ok() && end.value() == AccountingEnd::Written;
             after = FileSize(accountFile_);
             return written;
         },

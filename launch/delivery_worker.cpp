@@ -210,7 +210,7 @@ DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer,
     bool accounted = false;
     if (settings_.jobTicket && accounting_) {
         if (!accounting_(std::span<const PlotFileEntry>(entries_), settings_.jobCopies, job)) {
-            return abandon(Step::Fail);
+            return abandon(runState_.load() == RunState::Stopped ? Step::Cancel : Step::Fail);
         }
         accounted = true;
     }

@@ -391,6 +391,26 @@ check "lock released: line written" grep -q "a.plt" "$account"
 check "lock released: printed" received_jobs main 1
 check "lock released: job completed" jobs_in plotter "$mark" completed
 
+# Ctrl-C while the send waits for the lock is a cancel, at once, not an accounting failure.
+clear_plotter main
+mark=$(last_job plotter)
+lines_before=$(wc -l <"$account")
+hold_lock record
+"$cli" send --printer plotter --pause-ms 0 --no-config a.plt >out 2>err &
+sender=$!
+wait_until 20 started_file err a.plt
+sleep 1
+started=$SECONDS
+kill -INT "$sender"
+wait "$sender"
+status=$?
+release_lock
+check "lock cancel fails" test "$status" -ne 0
+check "lock cancel is quick" test $((SECONDS - started)) -le 3
+check "lock cancel is no accounting failure" bash -c "! grep -qF -- '$(str 59470)' '$work/err'"
+check "lock cancel no line" test "$(wc -l <"$account")" -eq "$lines_before"
+check "lock cancel job withdrawn" jobs_in plotter "$mark" canceled aborted
+
 # Held past every retry (flock this time: either kind keeps writers out); released afterwards.
 clear_plotter main
 mark=$(last_job plotter)
