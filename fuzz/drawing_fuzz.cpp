@@ -33,6 +33,7 @@ struct ShapeCheck {
         Require(s.widths.empty() || s.widths.size() == s.vertices.size());
         for (const SegmentWidth& w : s.widths) Require(std::isfinite(w.start) && std::isfinite(w.end));
     }
+    void operator()(const Ray& s) const { Require(Finite(s.start) && Finite(s.direction)); }
     void operator()(const Hatch& s) const {
         Require(!s.loops.empty());
         for (const auto& loop : s.loops) {

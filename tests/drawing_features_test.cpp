@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -467,6 +468,32 @@ TEST(TextGeometryTest, BackwardsAndUpsideDownTextKeepsItsBox) {
         EXPECT_NEAR(text.at.x, row.lowerLeft.x, 1e-9) << row.flags;
         EXPECT_NEAR(text.at.y, row.lowerLeft.y, 1e-9) << row.flags;
     }
+}
+
+TEST(CompoundShapesTest, EndlessLinesCrossThePlottedAreaOnly) {
+    Drawing drawing;
+    std::string error;
+    ASSERT_TRUE(ReadDxf(MinimalDxf("0 XLINE\n8 0\n10 5\n20 5\n11 1\n21 0\n0 RAY\n8 0\n10 5\n20 "
+                                   "5\n11 0\n21 1\n" +
+                                   test::LineRecord(0, 0, 10, 10)),
+                        drawing, error));
+    std::optional<Box> extents;
+    ASSERT_TRUE(MeasureExtents(drawing, nullptr, extents, error));
+    ASSERT_TRUE(extents);
+    EXPECT_EQ(extents->max, (Point{10, 10}));  // the endless lines do not count
+
+    Walked walked;
+    Sink sink(walked);
+    WalkOptions options;
+    options.rayArea = Box{{0, 0}, {10, 10}};
+    ASSERT_TRUE(WalkDrawing(drawing, options, sink, error));
+    ASSERT_EQ(walked.runs.size(), 3u);
+    const auto& xline = walked.runs[0];
+    EXPECT_LT(std::min(xline[0].x, xline[1].x), 0);  // beyond both sides of the area
+    EXPECT_GT(std::max(xline[0].x, xline[1].x), 10);
+    const auto& ray = walked.runs[1];
+    EXPECT_EQ(ray[0], (Point{5, 5}));  // from its start, upwards only
+    EXPECT_GT(ray[1].y, 10);
 }
 
 }  // namespace

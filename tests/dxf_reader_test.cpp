@@ -95,6 +95,9 @@ std::string Describe(const Drawing& drawing, const Shape& shape) {
                    N(s.rotationDegrees) + " " + std::to_string(s.columns) + "x" +
                    std::to_string(s.rows) + " " + N(s.columnSpacing) + " " + N(s.rowSpacing);
         }
+        std::string operator()(const Ray& s) {
+            return std::string(s.bothWays ? "Xline " : "Ray ") + P(s.start) + " " + P(s.direction);
+        }
         std::string operator()(const Hatch& s) {
             return "Hatch " + std::to_string(s.loops.size()) + (s.solid ? " solid" : " pattern");
         }

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -222,6 +223,14 @@ bool Render(const AcadRenderRecord& record, std::string& error, std::string& not
     options.workBudget = WorkBudget(drawing);
     // Bands narrower than a fine pen (0.35 mm) or a pixel and a half are their centre lines.
     options.thinnestBand = preview ? 1.5 : 14;
+    if (placement->area) {
+        options.rayArea = placement->area;
+    } else {
+        // The paper follows the drawing: the plotted region, placed.
+        const Point a = placement->toSink.Apply(region.min), b = placement->toSink.Apply(region.max);
+        options.rayArea = Box{{std::min(a.x, b.x), std::min(a.y, b.y)},
+                              {std::max(a.x, b.x), std::max(a.y, b.y)}};
+    }
     options.toSink = placement->toSink;
     options.references = &references;
     if (preview) {

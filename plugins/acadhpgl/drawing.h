@@ -142,8 +142,16 @@ struct Insert {
     double rowSpacing = 0;
 };
 
+// XLINE (both ways) and RAY (from `start` on): lines without end, plotted across the plotted
+// area only and left out of the drawing's extents.
+struct Ray {
+    Point start;
+    Point direction;
+    bool bothWays = false;
+};
+
 using Shape = std::variant<Line, Polyline, Circle, Arc, Ellipse, PointMark, Spline, Solid, Text,
-                           Insert, Hatch>;
+                           Insert, Hatch, Ray>;
 
 inline constexpr std::uint32_t kNoLayer = UINT32_MAX;
 

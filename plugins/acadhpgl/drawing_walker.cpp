@@ -505,6 +505,24 @@ class Walker {
 
     void Draw(const Insert&, const Frame&) {}
 
+    void Draw(const Ray& ray, const Frame& frame) {
+        if (!options_.rayArea) return;
+        const Point start = frame.toSink.Apply(ray.start);
+        const Point along = frame.toSink.ApplyToVector(ray.direction);
+        const double length = Length(along);
+        if (!IsFinite(start) || !(length > 0) || !std::isfinite(length)) return;
+        // Far enough from the start to cross the whole area, wherever the start lies.
+        const Box& area = *options_.rayArea;
+        const Point centre{(area.min.x + area.max.x) / 2, (area.min.y + area.max.y) / 2};
+        const double reach = Length({start.x - centre.x, start.y - centre.y}) +
+                             Length({area.max.x - area.min.x, area.max.y - area.min.y});
+        const Point u{along.x / length * reach, along.y / length * reach};
+        BeginRun();
+        Append(ray.bothWays ? Point{start.x - u.x, start.y - u.y} : start);
+        Append({start.x + u.x, start.y + u.y});
+        EndRun();
+    }
+
     void WalkEntities(const std::vector<Entity>& entities, const Frame& frame) {
         for (const Entity& entity : entities) {
             if (!Spend(1)) return;

@@ -43,6 +43,9 @@ struct WalkOptions {
     // Polyline widths, in sink units, from which on a wide polyline is drawn as a filled band;
     // narrower ones are drawn as their centre line, which the pen covers anyway.
     double thinnestBand = 0;
+    // The plotted area in sink coordinates, across which XLINE and RAY are drawn; without it
+    // they are not drawn at all (as when the extents are measured).
+    std::optional<Box> rayArea;
     ReferenceSource* references = nullptr;
 };
 

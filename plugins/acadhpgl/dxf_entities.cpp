@@ -169,6 +169,7 @@ bool IsFinite(const Shape& shape) {
                 return Finite(l.angleDegrees) && Finite(l.base) && Finite(l.offset);
             });
         }
+        bool operator()(const Ray& s) const { return Finite(s.start) && Finite(s.direction); }
         bool operator()(const Insert& s) const {
             return Finite(s.at) && Finite(s.scaleX) && Finite(s.scaleY) &&
                    Finite(s.rotationDegrees) && Finite(s.columnSpacing) && Finite(s.rowSpacing);
@@ -582,7 +583,7 @@ bool IsPlottedKind(std::string_view kind) {
         "LINE",   "LWPOLYLINE", "CIRCLE",  "ARC",    "TEXT",     "ATTRIB", "MTEXT",
         "INSERT", "MINSERT",    "DIMENSION", "POINT", "ELLIPSE", "SPLINE", "SOLID",
         "TRACE",  "3DFACE",     "LEADER",  "HATCH",  "POLYLINE", "VERTEX", "SEQEND",
-        "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "ACAD_TABLE", "SHAPE",
+        "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "ACAD_TABLE", "SHAPE", "XLINE", "RAY",
         // Never plotted by any program: a viewport of paper space, a block's attribute template.
         "VIEWPORT", "ATTDEF"};
     return std::find(std::begin(kPlotted), std::end(kPlotted), kind) != std::end(kPlotted);
@@ -607,6 +608,11 @@ std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaul
     }
     if (kind == "ACAD_TABLE") return BuildTable(fields);
     if (kind == "SHAPE") return BuildPoint(fields);
+    if (kind == "XLINE" || kind == "RAY") {
+        const Ray ray{ReadPoint(fields, 10), ReadPoint(fields, 11), kind == "XLINE"};
+        if (ray.direction.x == 0 && ray.direction.y == 0) return std::nullopt;  // upright
+        return Checked(fields, ray);
+    }
     if (kind == "POINT") return BuildPoint(fields);
     if (kind == "ELLIPSE") return BuildEllipse(fields);
     if (kind == "SPLINE") return BuildSpline(fields);
