@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "config/configuration_file.h"
-#include "config/configuration_sender.h"
+#include "launch/configuration_sender.h"
 #include "launch/accounting.h"
 #include "launch/delivery_worker.h"
 #include "launch/job_ticket.h"
@@ -102,6 +102,7 @@ int RunPrinters(std::FILE* out) {
         PrintError(printers.error().message);
         return kExitFailed;
     }
+    if (const auto& unreachable = spooler->schedulerError()) PrintError(unreachable->message);
     for (const PrinterQueue& queue : printers.value()) std::fprintf(out, "%s\n", queue.name.c_str());
     return std::fflush(out) == 0 ? kExitOk : kExitFailed;
 }

@@ -26,8 +26,13 @@ std::unique_ptr<SystemSpooler> SystemSpooler::ForCurrentUser() {
 Result<std::vector<PrinterQueue>> SystemSpooler::Printers() {
     std::vector<PrinterQueue> hot = hotFolders_->Printers().value();
     std::vector<PrinterQueue> queues;
+    schedulerError_.reset();
     if (cups_) {
-        if (auto cups = cups_->Printers()) {
+        auto cups = cups_->Printers();
+        if (!cups) {
+            schedulerError_ = cups.error();
+            schedulerError_->kind = ErrorKind::Printer;
+        } else {
             for (PrinterQueue& queue : cups.value()) {
                 const bool shadowed = std::any_of(hot.begin(), hot.end(), [&](const auto& h) {
                     return ::strcasecmp(h.name.c_str(), queue.name.c_str()) == 0;

@@ -511,7 +511,8 @@ TEST(LanguageStrings, TableIsOrderedPrintableAndFound) {
             EXPECT_LT(all[i - 1].number, entry.number);
         }
         EXPECT_TRUE((entry.number >= 925 && entry.number <= 943) ||
-                    (entry.number >= 59142 && entry.number <= 59550));
+                    (entry.number >= 59142 && entry.number <= 59550) ||
+                    (entry.number >= 60000 && entry.number <= 60099));
         EXPECT_FALSE(entry.text.empty());
         for (char c : entry.text) {
             EXPECT_TRUE(c >= ' ' && c <= '~') << static_cast<int>(static_cast<unsigned char>(c));
@@ -521,6 +522,16 @@ TEST(LanguageStrings, TableIsOrderedPrintableAndFound) {
     for (int absent : {0, -1, 924, 944, 59141, 59166, 59551}) {
         EXPECT_TRUE(LoadResourceString(absent).empty()) << absent;
     }
+}
+
+TEST(LanguageStrings, FormatPutsEachArgumentInItsPlace) {
+    // kRendererLacksEntryPoints holds "%1"; kPreviewNotMade holds "%1" and "%2".
+    EXPECT_EQ(FormatResourceString(rid::kPreviewNotMade, {"a.dxf", "No space"}),
+              "Cannot make the preview picture of a.dxf: No space");
+    EXPECT_EQ(FormatResourceString(rid::kPreviewNotMade, {"%2"}),
+              "Cannot make the preview picture of %2: %2");
+    EXPECT_EQ(FormatResourceString(rid::kCannotSaveConfiguration, {"x"}),
+              LoadResourceString(rid::kCannotSaveConfiguration));
 }
 
 }  // namespace
