@@ -57,9 +57,8 @@ CUserObject FullVelmarRecord() {
 
 void BM_FullVelmarHeader(benchmark::State& state) {
     const CUserObject values = FullVelmarRecord();
-    CollectingMessageSink messages;
     FixedClock clock({2026, 12, 7, 12, 0, 0});
-    JobStreamComposer composer(values, PrinterType::Velmar, messages, clock);
+    JobStreamComposer composer(values, PrinterType::Velmar, clock);
     DiscardingPrintJob job;
     for (auto _ : state) {
         benchmark::DoNotOptimize(composer.ComposeJobHeader(job));

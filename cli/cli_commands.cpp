@@ -135,14 +135,18 @@ int RunJobStream(const JobStreamOptions& options, std::FILE* out) {
 
     StreamPrintJob job(out);
     const bool withHeader = options.config != ConfigChoice::NoConfiguration;
-    JobStreamComposer composer(state.values, printerType, messages, *clock, &exports);
-    if (withHeader && !composer.ComposeJobHeader(job)) return kExitFailed;
+    JobStreamComposer composer(state.values, printerType, *clock, &exports);
+    auto composed = [&messages](Result<void> result) {
+        if (!result) ShowError(messages, result.error());
+        return result.ok();
+    };
+    if (withHeader && !composed(composer.ComposeJobHeader(job))) return kExitFailed;
     if (plot.is_open() && !CopyPlotFile(plot, job)) {
         PrintError(CliText(plot.bad() ? rid::kCliPlotReadFailed : rid::kCliOutputWriteFailed,
                            {options.plotFile}));
         return kExitFailed;
     }
-    if (withHeader && !composer.ComposeJobTrailer(job)) return kExitFailed;
+    if (withHeader && !composed(composer.ComposeJobTrailer(job))) return kExitFailed;
     if (std::fflush(out) != 0) {
         PrintError(CliText(rid::kCliJobStreamWriteFailed, {ErrorText(errno)}));
         return kExitFailed;

@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "config/configuration_file.h"
-#include "config/configuration_sender.h"
+#include "launch/configuration_sender.h"
 #include "launch/delivery_run.h"
 #include "launch/job_outcome.h"
 #include "launch/launch_file.h"
@@ -139,6 +139,7 @@ int RunPrinters(std::FILE* out) {
         PrintError(printers.error().message);
         return kExitFailed;
     }
+    if (const auto& unreachable = spooler->schedulerError()) PrintError(unreachable->message);
     for (const PrinterQueue& queue : printers.value()) std::fprintf(out, "%s\n", queue.name.c_str());
     return std::fflush(out) == 0 ? kExitOk : kExitFailed;
 }

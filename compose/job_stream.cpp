@@ -8,6 +8,7 @@
 #include "compose/rch_document.h"
 #include "compose/text_stamp_block.h"
 #include "compose/tri_state.h"
+#include "shell/message_sink.h"
 #include "shell/resource_ids.h"
 #include "shell/text_compare.h"
 
@@ -46,78 +47,85 @@ bool AnyRasterValueSet(const RasterValues& raster) {
 }  // namespace
 
 JobStreamComposer::JobStreamComposer(const CUserObject& values, PrinterType printerType,
-                                     MessageSink& messages, const Clock& clock,
-                                     HeaderExports* exports)
+                                     const Clock& clock, HeaderExports* exports)
     : values_(values),
       printerType_(printerType),
-      messages_(messages),
       clock_(clock),
       exports_(exports) {}
 
-bool JobStreamComposer::ComposeJobHeader(PrintJob& job) {
+Result<void> JobStreamComposer::Outcome() const {
+    if (!failed_) return Ok();
+    return MakeError(rid::kHeaderWriteFailed, ErrorKind::Printer);
+}
+
+Result<void> JobStreamComposer::ComposeJobHeader(PrintJob& job) {
     compressedRaster_ = false;
+    failed_ = false;
     if (exports_ != nullptr) exports_->ExportForHeader();
     switch (printerType_) {
         case PrinterType::Velmar: return ComposeVelmarHeader(job);
         case PrinterType::Oce9400: return ComposeRchHeader(job);
         case PrinterType::Generic: break;
     }
-    return true;
+    return Ok();
 }
 
-bool JobStreamComposer::ComposeVelmarHeader(PrintJob& job) {
+Result<void> JobStreamComposer::ComposeVelmarHeader(PrintJob& job) {
     const char terminator = CommandTerminator(values_.setCurrentFlag);
 
     for (int pen = 1; pen <= kPenCount; ++pen) {
         const PenParms& record = values_.calcompPens[pen - 1];
         if (!record.InUse()) continue;
         PenCommand(buffer_, PenDialect::CalComp, PreparePen(pen, record), terminator);
-        if (!WriteBlock(job)) return false;
+        if (!WriteBlock(job)) return Outcome();
     }
     CalCompSettingsBlock(buffer_, PrepareCalCompSettings(values_.calcomp), terminator);
-    if (!WriteBlock(job)) return false;
+    if (!WriteBlock(job)) return Outcome();
 
     if (values_.stamp.stampOn != 0) {
         buffer_.Clear();
         TextStampBlock(buffer_, PrepareTextStamp(values_.stamp), clock_.Now(), terminator);
-        if (!WriteBlock(job, /*withTerminatingZero=*/true)) return false;
+        if (!WriteBlock(job, /*withTerminatingZero=*/true)) return Outcome();
     }
 
     for (int pen = 1; pen <= kPenCount; ++pen) {
         const PenParms& record = values_.hpglPens[pen - 1];
         if (!record.InUse()) continue;
         PenCommand(buffer_, PenDialect::Hpgl, PreparePen(pen, record), terminator);
-        if (!WriteBlock(job)) return false;
+        if (!WriteBlock(job)) return Outcome();
     }
     buffer_.Clear();
     HpglSettingsBlock(buffer_, values_.hpgl, terminator);
-    if (!WriteBlock(job)) return false;
+    if (!WriteBlock(job)) return Outcome();
 
     std::string copies;
     buffer_.Clear();
     JobHeaderBlock(buffer_, PrepareJobHeader(values_.job, copies), terminator);
-    if (!WriteBlock(job)) return false;
+    if (!WriteBlock(job)) return Outcome();
 
     buffer_.Clear();
     FolderCommand(buffer_, values_.job.folding);
-    if (!WriteBlock(job)) return false;
+    if (!WriteBlock(job)) return Outcome();
 
-    if (!AnyRasterValueSet(values_.raster)) return true;
+    if (!AnyRasterValueSet(values_.raster)) return Ok();
     compressedRaster_ = RasterSettingsBlock(buffer_, PrepareRaster(values_.raster), terminator);
-    return WriteBlock(job);
+    WriteBlock(job);
+    return Outcome();
 }
 
-bool JobStreamComposer::ComposeRchHeader(PrintJob& job) {
+Result<void> JobStreamComposer::ComposeRchHeader(PrintJob& job) {
     buffer_.Clear();
     RchApplicationData(buffer_, values_.job);
-    if (buffer_.empty()) return true;
-    return Write(job, kRchPreamble.data(), kRchPreamble.size()) &&
+    if (buffer_.empty()) return Ok();
+    (void)(Write(job, kRchPreamble.data(), kRchPreamble.size()) &&
            Write(job, buffer_.text().data(), buffer_.size()) &&
-           Write(job, kRchClosing.data(), kRchClosing.size());
+           Write(job, kRchClosing.data(), kRchClosing.size()));
+    return Outcome();
 }
 
-bool JobStreamComposer::ComposeJobTrailer(PrintJob& job) {
-    if (printerType_ != PrinterType::Velmar) return true;
+Result<void> JobStreamComposer::ComposeJobTrailer(PrintJob& job) {
+    failed_ = false;
+    if (printerType_ != PrinterType::Velmar) return Ok();
     if (compressedRaster_) {
         // The end of group-4 compressed data: 32 zero bytes, then "DONE".
         static constexpr auto kEndMarker = [] {
@@ -128,15 +136,17 @@ bool JobStreamComposer::ComposeJobTrailer(PrintJob& job) {
             marker[35] = 'E';
             return marker;
         }();
-        return Write(job, kEndMarker.data(), kEndMarker.size());
+        Write(job, kEndMarker.data(), kEndMarker.size());
+        return Outcome();
     }
     if (MatchesResource(values_.job.rasterMode, rid::kOnWord)) {
         // Form feed, then the switch back from raster mode; its "!" is fixed.
         static constexpr char kRasterOff[] = "\x0c\x1b.PRMODE DIS!";
-        if (!Write(job, kRasterOff, sizeof kRasterOff - 1)) return false;
+        if (!Write(job, kRasterOff, sizeof kRasterOff - 1)) return Outcome();
     }
     static constexpr char kEndOfJob[] = "\x1b.*";
-    return Write(job, kEndOfJob, sizeof kEndOfJob - 1);
+    Write(job, kEndOfJob, sizeof kEndOfJob - 1);
+    return Outcome();
 }
 
 bool JobStreamComposer::WriteBlock(PrintJob& job, bool withTerminatingZero) {
@@ -147,7 +157,7 @@ bool JobStreamComposer::WriteBlock(PrintJob& job, bool withTerminatingZero) {
 
 bool JobStreamComposer::Write(PrintJob& job, const void* bytes, std::size_t length) {
     if (job.WriteToPrinter(bytes, length)) return true;
-    messages_.Show(MakeMessage(rid::kHeaderWriteFailed, MessageIcon::Exclamation));
+    failed_ = true;
     return false;
 }
 

@@ -7,12 +7,15 @@
 #include "options/raster_settings.h"
 #include "options/text_stamp.h"
 #include "platform/private_profile.h"
+#include "shell/message_sink.h"
+#include "shell/resource_ids.h"
 
 namespace kestrum {
 
 void LoadAll(OptionState& s, MessageSink& messages) {
     const std::filesystem::path file = s.values.currentConfiguration;
     CUserObject& v = s.values;
+    const profile::Batch snapshot(file);
     LoadTextStamp(v.stamp, file);
     s.stamp.Refresh(v.stamp);
     LoadJobOptions(v.job, file);
@@ -37,9 +40,10 @@ void RefreshAll(OptionState& s, MessageSink& messages) {
     s.autocad.Refresh(v.autocad);
 }
 
-bool SaveAll(OptionState& s, const std::filesystem::path& file, MessageSink& messages) {
+Result<void> SaveAll(OptionState& s, const std::filesystem::path& file, MessageSink& messages) {
     CUserObject& v = s.values;
     bool ok = true;
+    profile::Batch batch(file);
     s.stamp.Export(v.stamp);
     ok = SaveTextStamp(v.stamp, file, messages) && ok;
     s.job.Export(v.job);
@@ -52,12 +56,22 @@ bool SaveAll(OptionState& s, const std::filesystem::path& file, MessageSink& mes
     ok = SaveRaster(v.raster, file, messages) && ok;
     s.autocad.Export(v.autocad);
     ok = SaveAutoCad(v.autocad, v.colourTable, s.references, file, messages) && ok;
-    if (auto flushed = profile::Flush(file); !flushed) {
-        messages.Show(Message{0, "Cannot save the configuration: " + flushed.error().message,
-                              "Kestrum", MessageIcon::Stop});
-        ok = false;
+    // Keys that went through are kept even when others were refused, as each group saves on.
+    Result<void> saved = batch.Commit();
+    if (saved) saved = profile::Flush(file);
+    if (!saved) {
+        return Error{MakeMessage(rid::kCannotSaveConfiguration, MessageIcon::Stop,
+                                 saved.error().message)
+                         .text,
+                     rid::kCannotSaveConfiguration, ErrorKind::File};
     }
-    return ok;
+    if (!ok) {
+        Error refused = MakeError(rid::kCannotSaveConfiguration, ErrorKind::File,
+                                  "\"" + file.string() + "\"");
+        refused.shown = true;
+        return refused;
+    }
+    return Ok();
 }
 
 void ResetAll(OptionState& s, MessageSink& messages) {

@@ -5,23 +5,29 @@
 
 #include <filesystem>
 
-#include "compose/job_stream.h"
 #include "config/option_state.h"
+#include "options/header_exports.h"
+#include "platform/result.h"
 #include "shell/message_sink.h"
 
 namespace kestrum {
 
 // Loads every group from the state's current configuration and shows it on its page. A missing
-// file loads as an empty one: every option at its default.
+// file loads as an empty one: every option at its default. The groups read one snapshot of the
+// file, so a save of the same file on another thread is seen whole or not at all.
 void LoadAll(OptionState& state, MessageSink& messages);
 
 // Shows every group's values on its page again; no file is read.
 void RefreshAll(OptionState& state, MessageSink& messages);
 
 // Takes every page's state into its values and writes every group to `file`, then takes the file
-// to the disk in one write. Each failed key write has been reported by its group; a failed flush
-// is reported here. False when anything failed.
-bool SaveAll(OptionState& state, const std::filesystem::path& file, MessageSink& messages);
+// to the disk in one write. The groups' writes reach the settings cache as one batch, so a load of
+// the same file on another thread sees the old configuration or the new one, never a mixture.
+//
+// Each refused key write is shown through `messages` by its group as it happens; the error then
+// says so (Error::shown). A failed flush is not shown: the error carries it (its text starts with
+// "Cannot save the configuration:") for the caller to show once, with the stop icon.
+Result<void> SaveAll(OptionState& state, const std::filesystem::path& file, MessageSink& messages);
 
 // Every group back to its defaults, shown on its page. No file is touched.
 void ResetAll(OptionState& state, MessageSink& messages);

@@ -11,6 +11,8 @@
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "platform/system_printer.h"
+#include "platform/unique_fd.h"
+#include "shell/message_sink.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 
@@ -81,9 +83,9 @@ void ConfigurationManager::TakeSystemDefaultPrinter() {
 }
 
 bool ConfigurationManager::LoadDefaultConfiguration() {
-    const int fd = ::open(settings_.defaultConfiguration.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
+    if (!UniqueFd(::open(settings_.defaultConfiguration.c_str(), O_RDONLY | O_CLOEXEC)).valid()) {
+        return false;
+    }
     // A folder opens for reading too, but holds no configuration.
     std::error_code error;
     if (fs::is_directory(settings_.defaultConfiguration, error)) return false;
@@ -98,43 +100,57 @@ void ConfigurationManager::New() {
     hasName_ = false;
 }
 
-void ConfigurationManager::Open(const fs::path& file) {
+Result<void> ConfigurationManager::Open(const fs::path& file) {
+    // Loading an unreadable file would quietly show every option at its default, and a later
+    // Save would then overwrite the file with them.
+    std::error_code error;
+    std::string why;
+    if (fs::is_directory(file, error)) {
+        why = "it is a folder.";
+    } else if (fs::exists(file, error)) {
+        UniqueFd readable(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!readable.valid()) why = ErrorText(errno) + ".";
+    }
+    if (!why.empty()) {
+        return MakeError(rid::kCannotOpenConfiguration, ErrorKind::File,
+                         "\"" + file.string() + "\": " + why);
+    }
     hasName_ = true;
     state_.values.currentConfiguration = file.string();
     LoadAll(state_, messages_);
+    return Ok();
 }
 
-ConfigurationManager::SaveResult ConfigurationManager::Save() {
-    if (!hasName_) return SaveResult::NeedsName;
-    return SaveAll(state_, state_.values.currentConfiguration, messages_) ? SaveResult::Saved
-                                                                          : SaveResult::Failed;
+Result<ConfigurationManager::SaveOutcome> ConfigurationManager::Save() {
+    if (!hasName_) return SaveOutcome::NeedsName;
+    if (auto saved = SaveAll(state_, state_.values.currentConfiguration, messages_); !saved) {
+        return saved.error();
+    }
+    return SaveOutcome::Saved;
 }
 
-ConfigurationManager::SaveResult ConfigurationManager::SaveAs(const fs::path& file) {
+Result<void> ConfigurationManager::SaveAs(const fs::path& file) {
     const fs::path temporary = TemporaryBeside(file);
     std::error_code error;
     fs::remove(temporary, error);
     profile::Forget(temporary);
 
-    const bool written = SaveAll(state_, temporary, messages_);
+    Result<void> written = SaveAll(state_, temporary, messages_);
     profile::Forget(temporary);
     if (!written) {
         fs::remove(temporary, error);
-        return SaveResult::Failed;
+        return written;
     }
     if (std::rename(temporary.c_str(), file.c_str()) != 0) {
         const std::string cause = ErrorText(errno);
         fs::remove(temporary, error);
-        Message message = MakeMessage(rid::kSaveAsDeleteFailedMessage, MessageIcon::Exclamation,
-                                      "(\"" + file.string() + "\": " + cause + ")");
-        message.caption = "Error";
-        messages_.Show(message);
-        return SaveResult::Failed;
+        return MakeError(rid::kSaveAsDeleteFailedMessage, ErrorKind::File,
+                         "(\"" + file.string() + "\": " + cause + ")");
     }
     profile::Forget(file);
     hasName_ = true;
     state_.values.currentConfiguration = file.string();
-    return SaveResult::Saved;
+    return Ok();
 }
 
 void ConfigurationManager::ApplyDeviceMode() {

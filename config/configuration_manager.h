@@ -9,6 +9,7 @@
 #include <string>
 
 #include "config/option_state.h"
+#include "platform/result.h"
 #include "shell/message_sink.h"
 #include "shell/program_settings.h"
 
@@ -37,18 +38,22 @@ public:
     // written.
     void New();
 
-    // Makes `file` current and loads every group from it.
-    void Open(const std::filesystem::path& file);
+    // Makes `file` current and loads every group from it. A file that does not exist yet loads
+    // as an empty one. Fails, changing nothing, when `file` is a folder or cannot be read; the
+    // caller shows the error.
+    Result<void> Open(const std::filesystem::path& file);
 
-    enum class SaveResult { Saved, Failed, NeedsName };
+    // The failures of Save and SaveAs come as SaveAll's do (configuration_file.h): show them with
+    // ShowError and the stop icon; refused keys were shown already.
+    enum class SaveOutcome { Saved, NeedsName };
     // Saves to the named current file; NeedsName when the user has not chosen one yet, and the
     // window then asks for one and calls SaveAs.
-    SaveResult Save();
+    Result<SaveOutcome> Save();
 
     // Saves every group to `file`, replacing whatever it held. The new file is written under a
     // temporary name beside it and renamed over the old one, so a failure part-way leaves the
     // old file as it was. On failure the current file and the has-name flag stay unchanged.
-    SaveResult SaveAs(const std::filesystem::path& file);
+    Result<void> SaveAs(const std::filesystem::path& file);
 
     // The output mode changed to device: the set-current flag is cleared.
     void ApplyDeviceMode();

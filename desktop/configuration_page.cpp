@@ -14,7 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "config/configuration_sender.h"
+#include "launch/configuration_sender.h"
 #include "desktop/icons.h"
 #include "desktop/page_binder.h"
 #include "desktop/ui_text.h"

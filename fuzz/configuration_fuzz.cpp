@@ -51,9 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FixedClock clock({2026, 1, 2, 3, 4, 5});
     for (PrinterType type : {PrinterType::Velmar, PrinterType::Oce9400}) {
         MemoryPrintJob job;
-        JobStreamComposer composer(state.values, type, sink, clock, &exports);
-        composer.ComposeJobHeader(job);
-        composer.ComposeJobTrailer(job);
+        JobStreamComposer composer(state.values, type, clock, &exports);
+        (void)composer.ComposeJobHeader(job);
+        (void)composer.ComposeJobTrailer(job);
     }
     return 0;
 }

@@ -101,8 +101,8 @@ DeliveryWorker::DeliveryWorker(Spooler& spooler, OptionState state,
       messages_(messages),
       clock_(clock),
       exports_(state_),
-      composer_(std::make_unique<JobStreamComposer>(state_.values, settings_.printerType, messages_,
-                                                    clock_, &exports_)) {}
+      composer_(std::make_unique<JobStreamComposer>(state_.values, settings_.printerType, clock_,
+                                                    &exports_)) {}
 
 DeliveryWorker::~DeliveryWorker() = default;
 
@@ -273,9 +273,11 @@ DeliveryWorker::Step DeliveryWorker::SendOneCopy(SpoolJob& job, PlotFileEntry& e
 
 void DeliveryWorker::ComposeStep(SpoolJob& job, const PlotFileEntry& entry, bool header) {
     if (IsNoConfiguration(entry.configuration)) return;
-    // A failed header or trailer block has been reported by the composer; the data still goes.
+    // A failed header or trailer block is told to the user; the data still goes.
     auto compose = [&] {
-        header ? composer_->ComposeJobHeader(job) : composer_->ComposeJobTrailer(job);
+        const Result<void> composed =
+            header ? composer_->ComposeJobHeader(job) : composer_->ComposeJobTrailer(job);
+        if (!composed) ShowError(messages_, composed.error());
     };
     if (IsCurrentSettings(entry.configuration)) {
         compose();

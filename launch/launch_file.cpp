@@ -16,6 +16,7 @@
 
 #include "launch/launch_texts.h"
 #include "launch/user_object_record.h"
+#include "platform/atomic_file.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
 #include "shell/resource_ids.h"
@@ -191,39 +192,25 @@ Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std:
         mode = st.st_mode & 07777;
     }
 
-    std::string folder = std::filesystem::path(target).parent_path().string();
-    if (folder.empty()) folder = ".";
-    std::string temporary = folder + "/.kestrum-lch-XXXXXX";
-    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        if (err == ENOENT || err == ENOTDIR) return CannotWrite(file, "the folder does not exist.");
-        return CannotWrite(file, "cannot create a file in its folder (" + ErrorText(err) + ").");
+    const auto failure =
+        ReplaceFileContents(target,
+                            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                            mode, std::nullopt, ".kestrum-lch-");
+    if (!failure) return Ok();
+    const std::string cause = " (" + ErrorText(failure->error) + ").";
+    switch (failure->step) {
+        case AtomicFile::Step::Create:
+            if (failure->error == ENOENT || failure->error == ENOTDIR) {
+                return CannotWrite(file, "the folder does not exist.");
+            }
+            return CannotWrite(file, "cannot create a file in its folder" + cause);
+        case AtomicFile::Step::Permissions:
+            return CannotWrite(file, "setting its permissions failed" + cause);
+        case AtomicFile::Step::Write: return CannotWrite(file, "writing failed" + cause);
+        case AtomicFile::Step::Sync: return CannotWrite(file, "saving to disk failed" + cause);
+        case AtomicFile::Step::Rename: break;
     }
-    auto fail = [&](const char* what) {
-        const int err = errno;
-        if (fd >= 0) ::close(fd);
-        ::unlink(temporary.c_str());
-        return CannotWrite(file, std::string(what) + " (" + ErrorText(err) + ").");
-    };
-    if (::fchmod(fd, mode) != 0) return fail("setting its permissions failed");
-    if (!WriteAll(fd,
-                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-        return fail("writing failed");
-    }
-    if (::fsync(fd) != 0) return fail("saving to disk failed");
-    const int closing = ::close(fd);
-    fd = -1;
-    if (closing != 0) return fail("writing failed");
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return fail("replacing the file failed");
-
-    // Makes the rename itself durable; the data is complete either way, so this is not reported.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return Ok();
+    return CannotWrite(file, "replacing the file failed" + cause);
 }
 
 }  // namespace

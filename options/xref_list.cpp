@@ -64,9 +64,8 @@ ReferenceListDialog::OkResult ReferenceListDialog::Ok(ReferenceList& working,
     if (editingInPlace) return OkResult::StillEditing;
     const Result<void> written = WriteMasterReferences(settingsFile_, entries, working);
     if (!written) {
-        messages.Show(
-            Message{0, "Cannot save the external reference folders: " + written.error().message,
-                    "Kestrum", MessageIcon::Exclamation});
+        messages.Show(MakeMessage(rid::kCannotSaveReferenceFolders, MessageIcon::Exclamation,
+                                  written.error().message));
     }
     entries.clear();  // OK takes every entry out of the list as it writes it
     return OkResult::Closed;

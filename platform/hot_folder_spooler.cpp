@@ -14,6 +14,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/atomic_file.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
 #include "platform/private_profile.h"
@@ -59,22 +60,10 @@ std::string NextFinalName() {
     return name;
 }
 
-// Makes a rename in `folder` durable. Some file systems (network shares among them) cannot sync a
-// folder; the job file itself is already on the disk, so that is no failure.
-void SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 class HotFolderJob final : public SpoolJob {
   public:
-    HotFolderJob(std::string printer, fs::path folder, fs::path temporary, int fd)
-        : printer_(std::move(printer)),
-          folder_(std::move(folder)),
-          temporary_(std::move(temporary)),
-          fd_(fd) {}
+    HotFolderJob(std::string printer, fs::path folder, AtomicFile file)
+        : printer_(std::move(printer)), folder_(std::move(folder)), file_(std::move(file)) {}
 
     ~HotFolderJob() override {
         if (state_ == State::Open) AbortPrintJob();
@@ -101,8 +90,7 @@ class HotFolderJob final : public SpoolJob {
 
     std::string printer_;
     fs::path folder_;
-    fs::path temporary_;
-    int fd_;
+    AtomicFile file_;  // the job under its temporary name until it ends
     WriteGatherer gatherer_;
     std::uint64_t stored_ = 0;  // written to the temporary file
     State state_ = State::Open;
@@ -123,7 +111,7 @@ bool HotFolderJob::Flush() {
 }
 
 bool HotFolderJob::Store(const char* data, std::size_t length) {
-    if (!WriteAll(fd_, std::string_view(data, length))) {
+    if (!file_.Write(std::string_view(data, length))) {
         const int error = errno;
         FailAndRemove(error, "Writing to " + Place() + " failed after " + BytesText(stored_));
         return false;
@@ -139,9 +127,7 @@ void HotFolderJob::FailAndRemove(int error, const std::string& what) {
 }
 
 void HotFolderJob::Discard() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    ::unlink(temporary_.c_str());
+    file_.Discard();
     gatherer_.Discard();
 }
 
@@ -154,35 +140,20 @@ Result<void> HotFolderJob::EndPrintJob() {
         state_ = State::Ended;
         return Ok();
     }
-    if (::fsync(fd_) != 0) {
+    if (!file_.Sync() || !file_.Close()) {
         const int error = errno;
         FailAndRemove(error, "Cannot store the job in " + Place());
         return Fail(lastError_);
     }
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        FailAndRemove(error, "Cannot store the job in " + Place());
-        return Fail(lastError_);
-    }
-    // Never replace another job's file: a name already taken moves on to the next one.
+    // Never replace another job's file: a name already taken moves on to the next one. Where the
+    // file system cannot refuse to replace, the name's process id and sequence keep it ours.
     for (;;) {
-        const fs::path final = folder_ / NextFinalName();
-        if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) ==
-            0) {
-            break;
-        }
+        if (file_.RenameTo(folder_ / NextFinalName(), /*replace=*/false)) break;
         if (errno == EEXIST) continue;
-        if (errno == EINVAL || errno == ENOSYS) {
-            // The file system cannot refuse to replace; the name carries this process's id and
-            // sequence, so no one else uses it.
-            if (::rename(temporary_.c_str(), final.c_str()) == 0) break;
-        }
         const int error = errno;
         FailAndRemove(error, "Cannot give the job its final name in " + Place());
         return Fail(lastError_);
     }
-    SyncFolder(folder_);
     state_ = State::Ended;
     return Ok();
 }
@@ -269,12 +240,12 @@ Result<std::unique_ptr<SpoolJob>> HotFolderSpooler::OpenPrintJob(const std::stri
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path temporary = folder / (".kestrum-" + std::to_string(getpid()) + "-" +
                                              std::to_string(++counter) + ".part");
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
+        int error = 0;
+        if (auto file = AtomicFile::CreateNew(temporary, 0666, error)) {
             return std::unique_ptr<SpoolJob>(
-                std::make_unique<HotFolderJob>(printer, folder, temporary, fd));
+                std::make_unique<HotFolderJob>(printer, folder, std::move(*file)));
         }
-        if (const int error = errno; error != EEXIST) {
+        if (error != EEXIST) {
             return Fail("Cannot write a job into hot folder " + folder.string() + " (printer " +
                         Quoted(printer) + "): " + Cause(error) + ".");
         }

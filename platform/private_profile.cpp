@@ -6,18 +6,22 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 
+#include "platform/atomic_file.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
 #include "platform/profile_document.h"
+#include "platform/unique_fd.h"
 
 // The cache, per absolute path:
 //  - an entry without pending writes is re-read whenever the file's identity, size, mtime or ctime
@@ -92,6 +96,9 @@ struct Entry {
     std::string unreadable;  // why, for error messages: "it is a folder."
     bool pending = false;
     bool racy = false;
+    // Changes with every change of the cached document, so that a flush that wrote the document
+    // without holding the lock knows whether what it wrote is still what is cached.
+    std::uint64_t generation = 0;
 };
 
 bool ReadAll(int fd, std::string& data) {
@@ -122,36 +129,30 @@ Entry Load(const std::string& path, const Stamp& stamp) {
     };
 
     // O_NONBLOCK: opening a FIFO left where a configuration file should be must not hang.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid()) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return entry;
         if (err == EISDIR) return unreadable("it is a folder.");
         return unreadable("it cannot be read (" + ErrorText(err) + ").");
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return unreadable("it cannot be read (" + ErrorText(err) + ").");
+    if (::fstat(fd.get(), &st) != 0) {
+        return unreadable("it cannot be read (" + ErrorText(errno) + ").");
     }
     entry.stamp = Stamp::Of(st);
     if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
         return unreadable(S_ISDIR(st.st_mode) ? "it is a folder." : "it is not a regular file.");
     }
     const std::string tooLarge =
         "it is larger than " + std::to_string(kMaxDocumentSize >> 20) + " MiB.";
-    if (static_cast<std::uintmax_t>(st.st_size) > kMaxDocumentSize) {
-        ::close(fd);
-        return unreadable(tooLarge);
-    }
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxDocumentSize) return unreadable(tooLarge);
     std::string data;
     data.resize(static_cast<std::size_t>(st.st_size) + 1);  // +1 sees growth without a resize
-    const bool read = ReadAll(fd, data);
-    const int err = errno;
-    ::close(fd);
-    if (!read) return unreadable("reading it failed (" + ErrorText(err) + ").");
+    if (!ReadAll(fd.get(), data)) {
+        return unreadable("reading it failed (" + ErrorText(errno) + ").");
+    }
+    fd.Close();
     if (data.size() > kMaxDocumentSize) return unreadable(tooLarge);
     entry.doc = Document::Parse(std::move(data));
     entry.state = FileState::kReadable;
@@ -162,6 +163,9 @@ Entry Load(const std::string& path, const Stamp& stamp) {
 class Store {
   public:
     std::mutex mutex;
+    // Held by Flush() while it writes the disk without `mutex`, so that two flushes of a file
+    // cannot rename their texts in the wrong order. Taken before `mutex`, never after it.
+    std::mutex flushing;
 
     // The entry of `path`, read or re-read as the file requires. Caller holds `mutex`.
     Entry& Acquire(const std::string& path) {
@@ -170,6 +174,7 @@ class Store {
         const Stamp now = StatPath(path);
         if (it != entries_.end() && !it->second.racy && it->second.stamp == now) return it->second;
         Entry fresh = Load(path, now);
+        fresh.generation = NextGeneration();
         if (it == entries_.end()) return entries_.emplace(path, std::move(fresh)).first->second;
         it->second = std::move(fresh);
         return it->second;
@@ -182,8 +187,17 @@ class Store {
 
     void Erase(const std::string& path) { entries_.erase(path); }
 
+    // Puts a batch's document in place of the cached one.
+    void Replace(const std::string& path, Entry entry) {
+        entry.generation = NextGeneration();
+        entries_.insert_or_assign(path, std::move(entry));
+    }
+
+    std::uint64_t NextGeneration() { return ++generations_; }
+
   private:
     std::unordered_map<std::string, Entry> entries_;
+    std::uint64_t generations_ = 0;
 };
 
 // Never destroyed: other objects with static storage may still use profiles while the program
@@ -292,52 +306,35 @@ Result<void> ReplaceFile(const std::string& path, const std::string& text) {
     Result<std::string> resolved = WriteTarget(path);
     if (!resolved) return resolved.error();
     const std::string& target = resolved.value();
-    const std::string folder = FolderOf(target);
 
     mode_t mode = 0644;
-    std::optional<std::pair<uid_t, gid_t>> owner;
+    std::optional<FileOwner> owner;
     struct stat st;
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 0777;
-        owner.emplace(st.st_uid, st.st_gid);
+        owner = FileOwner{st.st_uid, st.st_gid};
     }
-
-    std::string temporary = folder + "/.kestrum-XXXXXX";
-    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        if (err == ENOENT || err == ENOTDIR) return CannotWrite(path, "the folder does not exist.");
-        if (err == EACCES || err == EPERM || err == EROFS) {
-            return CannotWrite(path, "the folder is not writable (" + ErrorText(err) + ").");
-        }
-        return CannotWrite(path, "creating a temporary file failed (" + ErrorText(err) + ").");
+    const auto failure = ReplaceFileContents(FolderOf(target) + "/" +
+                                                 std::filesystem::path(target).filename().native(),
+                                             text, mode, owner);
+    if (!failure) return Ok();
+    const std::string cause = " (" + ErrorText(failure->error) + ").";
+    switch (failure->step) {
+        case AtomicFile::Step::Create:
+            if (failure->error == ENOENT || failure->error == ENOTDIR) {
+                return CannotWrite(path, "the folder does not exist.");
+            }
+            if (failure->error == EACCES || failure->error == EPERM || failure->error == EROFS) {
+                return CannotWrite(path, "the folder is not writable" + cause);
+            }
+            return CannotWrite(path, "creating a temporary file failed" + cause);
+        case AtomicFile::Step::Permissions:
+            return CannotWrite(path, "setting its permissions failed" + cause);
+        case AtomicFile::Step::Write: return CannotWrite(path, "writing failed" + cause);
+        case AtomicFile::Step::Sync: return CannotWrite(path, "saving to disk failed" + cause);
+        case AtomicFile::Step::Rename: break;
     }
-    auto fail = [&](const char* what) {
-        const int err = errno;
-        if (fd >= 0) ::close(fd);
-        ::unlink(temporary.c_str());
-        return CannotWrite(path, std::string(what) + " (" + ErrorText(err) + ").");
-    };
-    if (::fchmod(fd, mode) != 0) return fail("setting its permissions failed");
-    // Root editing a user's file must not leave it owned by root. Anyone else cannot give files
-    // away, so for them this fails and the file simply becomes theirs.
-    if (owner && (owner->first != ::geteuid() || owner->second != ::getegid())) {
-        [[maybe_unused]] const int ignored = ::fchown(fd, owner->first, owner->second);
-    }
-    if (!WriteAll(fd, text)) return fail("writing failed");
-    if (::fsync(fd) != 0) return fail("saving to disk failed");
-    const int closing = ::close(fd);
-    fd = -1;
-    if (closing != 0) return fail("writing failed");
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return fail("replacing the file failed");
-
-    // Makes the rename itself durable; the data is safe either way, so failure is not reported.
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return Ok();
+    return CannotWrite(path, "replacing the file failed" + cause);
 }
 
 std::string Truncated(std::string_view text, std::size_t size) {
@@ -387,17 +384,115 @@ Error Unexpected(const std::filesystem::path& file, const char* why) noexcept {
 
 }  // namespace
 
+struct Batch::Staged {
+    std::string path;
+    Entry entry;
+    bool changed = false;
+    Staged* outer = nullptr;
+};
+
+namespace {
+
+// The calling thread's open batches, innermost first.
+thread_local Batch::Staged* tBatches = nullptr;
+
+Batch::Staged* StagedFor(const std::string& path) {
+    for (Batch::Staged* staged = tBatches; staged != nullptr; staged = staged->outer) {
+        if (staged->path == path) return staged;
+    }
+    return nullptr;
+}
+
+void Unlink(Batch::Staged* staged) {
+    for (Batch::Staged** link = &tBatches; *link != nullptr; link = &(*link)->outer) {
+        if (*link == staged) {
+            *link = staged->outer;
+            return;
+        }
+    }
+}
+
+// Runs `use` on the entry of `path`: the calling thread's batch copy when it has one, else the
+// cached entry under the cache lock. `use` gets the batch (or null) to mark its changes.
+template <typename Use>
+auto WithEntry(const std::string& path, Use&& use) {
+    if (Batch::Staged* staged = StagedFor(path)) return use(staged->entry, staged);
+    Store& store = TheStore();
+    std::lock_guard lock(store.mutex);
+    return use(store.Acquire(path), static_cast<Batch::Staged*>(nullptr));
+}
+
+// After a change of `entry`'s document; the cache lock is held unless the entry is a batch's.
+void MarkChanged(Entry& entry, Batch::Staged* staged) {
+    entry.pending = true;
+    if (staged != nullptr) {
+        staged->changed = true;
+    } else {
+        entry.generation = TheStore().NextGeneration();
+    }
+}
+
+}  // namespace
+
+Batch::Batch(const std::filesystem::path& file) {
+    try {
+        std::string path = CacheKey(file);
+        if (path.empty() || StagedFor(path) != nullptr) return;
+        auto staged = std::make_unique<Staged>();
+        {
+            Store& store = TheStore();
+            std::lock_guard lock(store.mutex);
+            Entry& cached = store.Acquire(path);
+            // The document is copied through its text, which it reproduces exactly.
+            staged->entry.doc = Document::Parse(cached.doc.Serialize());
+            staged->entry.stamp = cached.stamp;
+            staged->entry.state = cached.state;
+            staged->entry.unreadable = cached.unreadable;
+            staged->entry.pending = cached.pending;
+            staged->entry.racy = cached.racy;
+        }
+        staged->path = std::move(path);
+        staged->outer = tBatches;
+        tBatches = staged_ = staged.release();
+    } catch (...) {
+        // Without a copy the batch's calls go to the cache one by one, as without a batch.
+    }
+}
+
+Batch::~Batch() {
+    if (staged_ == nullptr) return;
+    Unlink(staged_);
+    delete staged_;
+}
+
+Result<void> Batch::Commit() {
+    if (staged_ == nullptr) return Ok();
+    Staged* staged = staged_;
+    if (staged->changed) {
+        try {
+            Store& store = TheStore();
+            std::lock_guard lock(store.mutex);
+            store.Replace(staged->path, std::move(staged->entry));
+        } catch (...) {
+            return Unexpected(staged->path, "there is not enough memory.");
+        }
+    }
+    staged_ = nullptr;
+    Unlink(staged);
+    delete staged;
+    return Ok();
+}
+
 std::string ReadString(const std::filesystem::path& file, std::string_view section,
                        std::string_view key, std::string_view defaultValue, std::size_t size) {
     if (size == 0) return {};
     try {
         const std::string path = CacheKey(file);
         if (path.empty()) return Truncated(defaultValue, size);
-        Store& store = TheStore();
-        std::lock_guard lock(store.mutex);
-        Entry& entry = store.Acquire(path);
-        if (auto value = entry.doc.Find(section, key)) return Truncated(*value, size);
-        return Truncated(defaultValue, size);
+        return WithEntry(path, [&](Entry& entry, Batch::Staged*) {
+            if (auto value = entry.doc.Find(section, key)) return Truncated(*value, size);
+            return Truncated(defaultValue, size);
+        });
     } catch (...) {
         return SafeTruncated(defaultValue, size);
     }
@@ -408,11 +503,10 @@ int ReadInt(const std::filesystem::path& file, std::string_view section, std::st
     try {
         const std::string path = CacheKey(file);
         if (path.empty()) return defaultValue;
-        Store& store = TheStore();
-        std::lock_guard lock(store.mutex);
-        Entry& entry = store.Acquire(path);
-        if (auto value = entry.doc.Find(section, key)) return ParseInt(*value, defaultValue);
-        return defaultValue;
+        return WithEntry(path, [&](Entry& entry, Batch::Staged*) {
+            if (auto value = entry.doc.Find(section, key)) return ParseInt(*value, defaultValue);
+            return defaultValue;
+        });
     } catch (...) {
         return defaultValue;
     }
@@ -424,19 +518,20 @@ Result<void> WriteString(const std::filesystem::path& file, std::string_view sec
         Result<std::string> path = KeyForWriting(file);
         if (!path) return path.error();
         if (auto checked = CheckNames(path.value(), section, key, value); !checked) return checked;
-        Store& store = TheStore();
-        std::lock_guard lock(store.mutex);
-        Entry& entry = store.Acquire(path.value());
-        // A pending entry passed these checks with its first write; later trouble shows at Flush().
-        if (!entry.pending) {
-            if (auto writable = CheckWritable(path.value(), entry); !writable) return writable;
-        }
-        if (!entry.doc.Set(section, key, value)) {
-            return CannotWrite(path.value(), "it would grow larger than " +
-                                                 std::to_string(kMaxDocumentSize >> 20) + " MiB.");
-        }
-        entry.pending = true;
-        return Ok();
+        return WithEntry(path.value(), [&](Entry& entry, Batch::Staged* staged) -> Result<void> {
+            // A pending entry passed these checks with its first write; later trouble shows at
+            // Flush().
+            if (!entry.pending) {
+                if (auto writable = CheckWritable(path.value(), entry); !writable) return writable;
+            }
+            if (!entry.doc.Set(section, key, value)) {
+                return CannotWrite(path.value(), "it would grow larger than " +
+                                                     std::to_string(kMaxDocumentSize >> 20) +
+                                                     " MiB.");
+            }
+            MarkChanged(entry, staged);
+            return Ok();
+        });
     } catch (const std::bad_alloc&) {
         return Unexpected(file, "there is not enough memory.");
     } catch (...) {
@@ -451,19 +546,19 @@ Result<void> Delete(const std::filesystem::path& file, Has has, Erase erase) {
     try {
         Result<std::string> path = KeyForWriting(file);
         if (!path) return path.error();
-        Store& store = TheStore();
-        std::lock_guard lock(store.mutex);
-        Entry& entry = store.Acquire(path.value());
-        // An unreadable file may well hold the entry; claiming it is gone would be a lie.
-        if (entry.state == FileState::kUnreadable)
-            return CannotWrite(path.value(), entry.unreadable);
-        if (!has(entry.doc)) return Ok();
-        if (!entry.pending) {
-            if (auto writable = CheckWritable(path.value(), entry); !writable) return writable;
-        }
-        erase(entry.doc);
-        entry.pending = true;
-        return Ok();
+        return WithEntry(path.value(), [&](Entry& entry, Batch::Staged* staged) -> Result<void> {
+            // An unreadable file may well hold the entry; claiming it is gone would be a lie.
+            if (entry.state == FileState::kUnreadable) {
+                return CannotWrite(path.value(), entry.unreadable);
+            }
+            if (!has(entry.doc)) return Ok();
+            if (!entry.pending) {
+                if (auto writable = CheckWritable(path.value(), entry); !writable) return writable;
+            }
+            erase(entry.doc);
+            MarkChanged(entry, staged);
+            return Ok();
+        });
     } catch (const std::bad_alloc&) {
         return Unexpected(file, "there is not enough memory.");
     } catch (...) {
@@ -490,9 +585,8 @@ std::vector<std::string> KeyNames(const std::filesystem::path& file, std::string
     try {
         const std::string path = CacheKey(file);
         if (path.empty()) return {};
-        Store& store = TheStore();
-        std::lock_guard lock(store.mutex);
-        return store.Acquire(path).doc.KeyNames(section);
+        return WithEntry(path,
+                         [&](Entry& entry, Batch::Staged*) { return entry.doc.KeyNames(section); });
     } catch (...) {
         return {};
     }
@@ -502,9 +596,7 @@ std::vector<std::string> SectionNames(const std::filesystem::path& file) {
     try {
         const std::string path = CacheKey(file);
         if (path.empty()) return {};
-        Store& store = TheStore();
-        std::lock_guard lock(store.mutex);
-        return store.Acquire(path).doc.SectionNames();
+        return WithEntry(path, [&](Entry& entry, Batch::Staged*) { return entry.doc.SectionNames(); });
     } catch (...) {
         return {};
     }
@@ -515,16 +607,29 @@ Result<void> Flush(const std::filesystem::path& file) {
         const std::string path = CacheKey(file);
         if (path.empty()) return Ok();  // nothing can be pending for it
         Store& store = TheStore();
+        // The disk is written without the cache lock, so that every other thread's reads and
+        // writes go on meanwhile; `flushing` keeps flushes in order.
+        std::lock_guard flushing(store.flushing);
+        std::string text;
+        std::uint64_t generation = 0;
+        {
+            std::lock_guard lock(store.mutex);
+            Entry* entry = store.Find(path);
+            if (!entry || !entry->pending) return Ok();
+            text = entry->doc.Serialize();
+            generation = entry->generation;
+        }
+        if (auto replaced = ReplaceFile(path, text); !replaced) return replaced;
+        const Stamp written = StatPath(path);
         std::lock_guard lock(store.mutex);
         Entry* entry = store.Find(path);
-        if (!entry || !entry->pending) return Ok();
-        std::string text = entry->doc.Serialize();
-        if (auto replaced = ReplaceFile(path, text); !replaced) return replaced;
+        // Written again or forgotten meanwhile: the newer writes stay pending for the next flush.
+        if (!entry || entry->generation != generation) return Ok();
         // The file now holds exactly `text`: parsing it again drops the text of replaced lines,
         // and the new stamp spares the next access a re-read. The file is our own fresh write, so
         // it is not treated as racy.
         entry->doc = Document::Parse(std::move(text));
-        entry->stamp = StatPath(path);
+        entry->stamp = written;
         entry->racy = false;
         entry->state = FileState::kReadable;
         entry->unreadable.clear();

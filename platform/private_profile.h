@@ -17,7 +17,9 @@
 // has unflushed writes its cache is not re-read: Flush() replaces whatever another program wrote to
 // it meanwhile. Unflushed writes are lost when the process ends.
 //
-// Thread safety: every function may be called from any thread; the cache is guarded by one mutex.
+// Thread safety: every function may be called from any thread; the cache is guarded by one mutex,
+// which is not held while a flush writes and syncs the disk. A Batch makes a run of reads or writes
+// of one file a single step for every other thread.
 
 #include <cstddef>
 #include <filesystem>
@@ -72,5 +74,32 @@ Result<void> Flush(const std::filesystem::path& file);
 
 // Drops the cache entry of `file`, pending writes included; the next access reads the disk.
 void Forget(const std::filesystem::path& file);
+
+// While a batch lives, the calling thread's reads and writes of its file go to a private copy of
+// the file's cached document, taken when the batch began; other threads keep seeing the cache.
+// Commit() puts the copy into the cache under one lock, so another thread reads every value of
+// the file as it was or every value as the batch left it, never a mixture. A batch that is not
+// committed changes nothing, which makes it a consistent snapshot for a run of reads.
+//
+// The copy replaces the cached document whole: writes that another thread made to the same file
+// meanwhile are lost, as when two saves of one file follow each other. Batches of different files
+// may nest; a second batch of the same file on the same thread shares the first one's copy. Flush
+// takes the cache to the disk, so commit before flushing.
+class Batch {
+  public:
+    explicit Batch(const std::filesystem::path& file);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    // Makes the batch's writes visible to every thread; later calls on this thread go to the
+    // cache again. Fails only when memory runs out, changing nothing.
+    Result<void> Commit();
+
+    struct Staged;
+
+  private:
+    Staged* staged_ = nullptr;  // null when the file name is unusable or an outer batch holds it
+};
 
 }  // namespace kestrum::profile

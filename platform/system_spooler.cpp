@@ -37,8 +37,13 @@ Result<std::vector<PrinterQueue>> SystemSpooler::Printers() {
         if (!configured) hot.push_back(std::move(*fallback));
     }
     std::vector<PrinterQueue> queues;
+    schedulerError_.reset();
     if (cups_) {
-        if (auto cups = cups_->Printers()) {
+        auto cups = cups_->Printers();
+        if (!cups) {
+            schedulerError_ = cups.error();
+            schedulerError_->kind = ErrorKind::Printer;
+        } else {
             for (PrinterQueue& queue : cups.value()) {
                 const bool shadowed = std::any_of(hot.begin(), hot.end(), [&](const auto& h) {
                     return ::strcasecmp(h.name.c_str(), queue.name.c_str()) == 0;

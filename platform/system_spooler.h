@@ -12,6 +12,7 @@
 // Threads: as the two back ends; Printers() and OpenPrintJob() block while they ask the scheduler.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,13 @@ class SystemSpooler final : public Spooler {
     // folder in the user's data folder (either left out when its folder is not known).
     static std::unique_ptr<SystemSpooler> ForCurrentUser();
 
-    // Never fails: a scheduler that cannot be reached just gives no queues.
+    // Never fails: a scheduler that cannot be reached just gives no queues, and schedulerError()
+    // then says why.
     Result<std::vector<PrinterQueue>> Printers() override;
+
+    // Why the last Printers() has no CUPS queues although a scheduler was asked: for a front end
+    // to show beside the list (kestrum-cli prints it on standard error). Empty when it answered.
+    const std::optional<Error>& schedulerError() const { return schedulerError_; }
 
     // A hot folder of that name, else the default hot folder's name, else a CUPS queue.
     Result<std::unique_ptr<SpoolJob>> OpenPrintJob(const std::string& printer) override;
@@ -38,6 +44,7 @@ class SystemSpooler final : public Spooler {
   private:
     std::unique_ptr<Spooler> cups_;
     std::unique_ptr<HotFolderSpooler> hotFolders_;
+    std::optional<Error> schedulerError_;
 };
 
 }  // namespace kestrum

@@ -16,8 +16,7 @@ namespace kestrum {
 namespace {
 
 Error NotRendered(const std::string& drawing) {
-    return Fail("The renderer could not render the drawing " + drawing +
-                ". Check that it is a complete DXF drawing.");
+    return Fail(ErrorKind::Library, FormatResourceString(rid::kDrawingNotRendered, {drawing}));
 }
 
 }  // namespace
@@ -116,14 +115,16 @@ Result<PreviewBitmap> RenderPreview(const RendererBinding& renderer, OptionState
     UniqueFd canvas(::memfd_create("kestrum-preview", MFD_CLOEXEC));
     if (!canvas.valid() ||
         ::ftruncate(canvas.get(), static_cast<off_t>(picture.bits.size())) != 0) {
-        return Fail("Cannot make the preview picture of " + drawing + ": " + ErrorText(errno));
+        return Fail(ErrorKind::Library,
+                    FormatResourceString(rid::kPreviewNotMade, {drawing, ErrorText(errno)}));
     }
     record.deviceContext = canvas.get();
     if (renderer.RenderACAD(record) != 0) return NotRendered(drawing);
 
     const ssize_t got = ::pread(canvas.get(), picture.bits.data(), picture.bits.size(), 0);
     if (got != static_cast<ssize_t>(picture.bits.size())) {
-        return Fail("Cannot read the preview picture of " + drawing + ": " + ErrorText(errno));
+        return Fail(ErrorKind::Library,
+                    FormatResourceString(rid::kPreviewNotRead, {drawing, ErrorText(errno)}));
     }
     return picture;
 }

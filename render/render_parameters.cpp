@@ -54,8 +54,9 @@ RenderParameters::RenderParameters() {
 
 Result<void> RenderParameters::SetDrawingPath(const std::string& path) {
     if (path.size() >= sizeof record_.drawingPath || path.find('\0') != std::string::npos) {
-        return Fail("The drawing path is too long for the renderer (at most " +
-                    std::to_string(sizeof record_.drawingPath - 1) + " bytes): " + path);
+        return Fail(ErrorKind::Input,
+                    FormatResourceString(rid::kDrawingPathTooLong,
+                                         {std::to_string(sizeof record_.drawingPath - 1), path}));
     }
     std::memset(record_.drawingPath, 0, sizeof record_.drawingPath);
     std::memcpy(record_.drawingPath, path.data(), path.size());
@@ -75,7 +76,8 @@ Result<void> RenderParameters::SetReferenceList(const ReferenceList& folders) {
     if (contents.empty()) return Ok();
     UniqueFd file(::memfd_create("kestrum-reference-folders", MFD_CLOEXEC));
     if (!file.valid() || !WriteAll(file.get(), contents)) {
-        return Fail("Cannot hand the reference folders to the renderer: " + ErrorText(errno));
+        return Fail(ErrorKind::Library,
+                    FormatResourceString(rid::kReferenceFoldersNotHanded, {ErrorText(errno)}));
     }
     record_.referenceList = file.get();
     referenceList_ = std::move(file);

@@ -4,9 +4,11 @@
 // whether rendering is available at all. A missing library or entry point only leaves rendering
 // unavailable; nobody is told at start-up, because most plot rooms never send drawings.
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "platform/shared_library.h"
 #include "plugins/acadhpgl/acadhpgl.h"
 
@@ -33,14 +35,22 @@ class RendererBinding {
     // The library that was loaded, or empty.
     const std::string& path() const { return library_.path(); }
 
-    // Only while available().
-    int IsaACAD(AcadRenderRecord& record) const { return isDrawing_(&record); }
-    int RenderACAD(AcadRenderRecord& record) const { return render_(&record); }
+    // Why no renderer is available: the loader's words for the library that failed to load or
+    // lacks an entry point, for a front end to show once when a drawing needs the renderer.
+    // Empty while available() and for the default-constructed binding.
+    const std::optional<Error>& loadError() const { return loadError_; }
+
+    // Only while available(). The plugin keeps state between and inside calls, so every call to
+    // any renderer of the process waits for the one under way (a preview on the user-interface
+    // thread while the worker renders a drawing).
+    int IsaACAD(AcadRenderRecord& record) const;
+    int RenderACAD(AcadRenderRecord& record) const;
     // What the renderer said about its last call on this thread (why it failed, or what a
     // render left out); "" when it has nothing to say or does not say anything at all.
     std::string LastMessage() const;
 
   private:
+    std::optional<Error> loadError_;
     SharedLibrary library_;
     AcadIsaFunction isDrawing_ = nullptr;
     AcadRenderFunction render_ = nullptr;

@@ -514,6 +514,25 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kAcadUnitLabel5Metric, kMillimetres},
     // The format field holds nine characters, too few for "PostScript".
     ResourceString{kFormatPostScript, "PS"},
+    // Failures reported through the error channel (60000-60099).
+    ResourceString{kCannotSaveConfiguration, "Cannot save the configuration:"},
+    ResourceString{kConfigurationNotSentMessage,
+                   "The configuration could not be written to \"%1\"; it has not been sent."},
+    ResourceString{kCannotOpenConfiguration, "Cannot open the configuration"},
+    ResourceString{kRendererNotLoaded, "The drawing renderer cannot be loaded:"},
+    ResourceString{kRendererLacksEntryPoints, "%1 lacks the entry points IsaACAD and RenderACAD."},
+    ResourceString{kRendererNowhere, "it is in none of %1."},
+    ResourceString{kDrawingNotRendered,
+                   "The renderer could not render the drawing %1. Check that it is a complete DXF "
+                   "drawing."},
+    ResourceString{kPreviewNotMade, "Cannot make the preview picture of %1: %2"},
+    ResourceString{kPreviewNotRead, "Cannot read the preview picture of %1: %2"},
+    ResourceString{kDrawingPathTooLong,
+                   "The drawing path is too long for the renderer (at most %1 bytes): %2"},
+    ResourceString{kReferenceFoldersNotHanded,
+                   "Cannot hand the reference folders to the renderer: %1"},
+    ResourceString{kCannotSaveProgramSettings, "Cannot save the program settings:"},
+    ResourceString{kCannotSaveReferenceFolders, "Cannot save the external reference folders:"},
     // kestrum-cli's help and messages.
     ResourceString{kCliProgramHelp,
                    "kestrum-cli: send plot files and compose job streams without a window."},
@@ -954,6 +973,25 @@ std::string_view LoadResourceString(int number) {
                          [](const ResourceString& entry, int n) { return entry.number < n; });
     if (found == std::end(kStrings) || found->number != number) return {};
     return found->text;
+}
+
+std::string FormatResourceString(int number, std::initializer_list<std::string_view> arguments) {
+    const std::string_view text = LoadResourceString(number);
+    std::string formatted;
+    formatted.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t argument =
+            i + 1 < text.size() && text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9'
+                ? static_cast<std::size_t>(text[i + 1] - '1')
+                : arguments.size();
+        if (argument < arguments.size()) {
+            formatted += arguments.begin()[argument];
+            ++i;
+        } else {
+            formatted += text[i];
+        }
+    }
+    return formatted;
 }
 
 std::span<const ResourceString> AllResourceStrings() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace kestrum {
 
 enum class MessageIcon { Stop, Exclamation, Information };
@@ -27,6 +29,16 @@ class MessageSink {
 // A message from a numbered string, with an optional detail (a file or printer name, a cause)
 // appended after it.
 Message MakeMessage(int resource, MessageIcon icon, const std::string& detail = {});
+
+// An error whose text is built as MakeMessage builds a message's.
+Error MakeError(int resource, ErrorKind kind, const std::string& detail = {});
+
+// The message that shows `error`; its number is the error's.
+Message ToMessage(const Error& error, MessageIcon icon = MessageIcon::Exclamation);
+
+// Shows `error` once: nothing when its parts were shown already (Error::shown).
+void ShowError(MessageSink& messages, const Error& error,
+               MessageIcon icon = MessageIcon::Exclamation);
 
 // Keeps every message, for tests and for callers that report later.
 class CollectingMessageSink final : public MessageSink {

@@ -124,8 +124,8 @@ ProgramSettings LoadProgramSettings(const std::optional<fs::path>& settingsFile,
     settings.hardwareOptions = file.ReadYesNo("HardwareOptions");
 
     if (const std::string failure = file.Finish(); !failure.empty()) {
-        messages.Show(Message{0, "Cannot save the program settings: " + failure, "Kestrum",
-                              MessageIcon::Exclamation});
+        messages.Show(
+            MakeMessage(rid::kCannotSaveProgramSettings, MessageIcon::Exclamation, failure));
     }
     return settings;
 }

@@ -647,5 +647,19 @@ inline constexpr int kTicketLabelF = 61176;
 inline constexpr int kTicketListE = 61177;
 inline constexpr int kTicketListF = 61178;
 inline constexpr int kPreviewTitle = 61180;
+// Failures reported through the error channel (Error in platform/result.h).
+inline constexpr int kCannotSaveConfiguration = 60000;
+inline constexpr int kConfigurationNotSentMessage = 60001;
+inline constexpr int kCannotOpenConfiguration = 60002;
+inline constexpr int kRendererNotLoaded = 60003;
+inline constexpr int kRendererLacksEntryPoints = 60004;
+inline constexpr int kRendererNowhere = 60005;
+inline constexpr int kDrawingNotRendered = 60006;
+inline constexpr int kPreviewNotMade = 60007;
+inline constexpr int kPreviewNotRead = 60008;
+inline constexpr int kDrawingPathTooLong = 60009;
+inline constexpr int kReferenceFoldersNotHanded = 60010;
+inline constexpr int kCannotSaveProgramSettings = 60011;
+inline constexpr int kCannotSaveReferenceFolders = 60012;
 
 }  // namespace kestrum::rid

@@ -43,7 +43,7 @@ mkdir -p "$work/config/kestrum"
 printf '[Printer]\nPrinterType=Generic\n' >"$work/config/kestrum/kestrum.ini"
 check "type from settings" exits 0 "$cli" jobstream plot.plt
 check "type from settings bytes" same_bytes "$work/out" plot.plt
-check "settings not written" grep -q -v OutputMode "$work/config/kestrum/kestrum.ini"
+check "settings not written" bash -c "! grep -q OutputMode '$work/config/kestrum/kestrum.ini'"
 
 # A configuration written by hand with keys of every group that reaches the header.
 "$cli" strings >strings.txt

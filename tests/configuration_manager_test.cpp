@@ -1,6 +1,7 @@
 #include "config/configuration_manager.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "config/configuration_file.h"
 #include "platform/private_profile.h"
@@ -40,7 +41,7 @@ TEST_F(ConfigurationManagerTest, StartsUnnamedInTheConfigurationFolder) {
     ConfigurationManager manager = Manager();
     EXPECT_EQ(manager.currentConfiguration(), (folder / "config1.cfg").string());
     EXPECT_FALSE(manager.hasName());
-    EXPECT_EQ(manager.Save(), ConfigurationManager::SaveResult::NeedsName);
+    EXPECT_EQ(manager.Save().value(), ConfigurationManager::SaveOutcome::NeedsName);
     EXPECT_TRUE(messages.messages().empty());
 }
 
@@ -88,7 +89,7 @@ TEST_F(ConfigurationManagerTest, SaveAsReplacesTheFileAndSaveMergesIntoIt) {
     ConfigurationManager manager = Manager();
     state.values.job.copies = 3;
     state.job.copies.selected = 3;
-    ASSERT_EQ(manager.SaveAs(file), ConfigurationManager::SaveResult::Saved);
+    ASSERT_TRUE(manager.SaveAs(file).ok());
     EXPECT_TRUE(manager.hasName());
     EXPECT_EQ(manager.currentConfiguration(), file.string());
     const std::string replaced = test::ReadFile(file);
@@ -99,7 +100,7 @@ TEST_F(ConfigurationManagerTest, SaveAsReplacesTheFileAndSaveMergesIntoIt) {
     // Save onto the named file keeps what this save does not write.
     test::WriteFile(file, test::ReadFile(file) + "[Extra]\nNote=kept\n");
     profile::Forget(file);
-    ASSERT_EQ(manager.Save(), ConfigurationManager::SaveResult::Saved);
+    ASSERT_EQ(manager.Save().value(), ConfigurationManager::SaveOutcome::Saved);
     EXPECT_NE(test::ReadFile(file).find("Note=kept"), std::string::npos);
     for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         EXPECT_EQ(entry.path().filename().string().find(".saving"), std::string::npos);
@@ -109,11 +110,34 @@ TEST_F(ConfigurationManagerTest, SaveAsReplacesTheFileAndSaveMergesIntoIt) {
 TEST_F(ConfigurationManagerTest, FailedSaveAsLeavesTheNameAndTheOldFile) {
     ConfigurationManager manager = Manager();
     const auto before = manager.currentConfiguration();
-    EXPECT_EQ(manager.SaveAs(folder / "missing-folder" / "x.cfg"),
-              ConfigurationManager::SaveResult::Failed);
+    const Result<void> saved = manager.SaveAs(folder / "missing-folder" / "x.cfg");
+    ASSERT_FALSE(saved.ok());
     EXPECT_EQ(manager.currentConfiguration(), before);
     EXPECT_FALSE(manager.hasName());
-    EXPECT_FALSE(messages.messages().empty());
+    // Shown once: either by the groups as they were refused, or by the caller from the error.
+    EXPECT_EQ(saved.error().shown, !messages.messages().empty());
+    EXPECT_EQ(saved.error().resource, rid::kCannotSaveConfiguration);
+    EXPECT_EQ(saved.error().kind, ErrorKind::File);
+}
+
+TEST_F(ConfigurationManagerTest, OpenRefusesWhatCannotBeReadAndKeepsTheCurrentFile) {
+    ConfigurationManager manager = Manager();
+    const auto before = manager.currentConfiguration();
+    const auto unreadable = folder / "locked.cfg";
+    test::WriteFile(unreadable, "[x]\n");
+    std::filesystem::permissions(unreadable, std::filesystem::perms::none);
+    const bool root = ::geteuid() == 0;
+    for (const auto& path : {folder.path(), unreadable}) {
+        if (path == unreadable && root) continue;  // root reads anything
+        const Result<void> opened = manager.Open(path);
+        ASSERT_FALSE(opened.ok()) << path;
+        EXPECT_EQ(opened.error().resource, rid::kCannotOpenConfiguration);
+        EXPECT_NE(opened.error().message.find(path.string()), std::string::npos);
+        EXPECT_EQ(manager.currentConfiguration(), before);
+        EXPECT_FALSE(manager.hasName());
+    }
+    EXPECT_TRUE(manager.Open(folder / "new.cfg").ok());  // a new file loads as empty
+    EXPECT_TRUE(manager.hasName());
 }
 
 TEST_F(ConfigurationManagerTest, NewRestoresDefaultsAndWritesNothing) {
@@ -121,7 +145,7 @@ TEST_F(ConfigurationManagerTest, NewRestoresDefaultsAndWritesNothing) {
     test::WriteFile(file, "[" + Text(rid::kJobOptionsSection) + "]\n" +
                               Text(rid::kControllerCopiesKey) + "=7\n");
     ConfigurationManager manager = Manager();
-    manager.Open(file);
+    ASSERT_TRUE(manager.Open(file).ok());
     EXPECT_EQ(state.values.job.copies, 7);
     EXPECT_TRUE(manager.hasName());
     const OptionState fresh(Unit::English);
@@ -142,7 +166,7 @@ TEST_F(ConfigurationManagerTest, DefaultConfigurationLoadsAtStartUpWithoutAName)
     EXPECT_TRUE(manager.LoadDefaultConfiguration());
     EXPECT_EQ(state.values.job.fileCopies, 4);
     EXPECT_FALSE(manager.hasName());
-    EXPECT_EQ(manager.Save(), ConfigurationManager::SaveResult::NeedsName);
+    EXPECT_EQ(manager.Save().value(), ConfigurationManager::SaveOutcome::NeedsName);
 }
 
 TEST_F(ConfigurationManagerTest, EveryGroupSurvivesSaveAndLoad) {
@@ -157,11 +181,11 @@ TEST_F(ConfigurationManagerTest, EveryGroupSurvivesSaveAndLoad) {
     state.values.colourTable[200].pen = "9";
     RefreshAll(state, messages);
     const auto file = folder / "all.cfg";
-    ASSERT_EQ(manager.SaveAs(file), ConfigurationManager::SaveResult::Saved);
+    ASSERT_TRUE(manager.SaveAs(file).ok());
     const CUserObject saved = state.values;
 
     manager.New();
-    manager.Open(file);
+    ASSERT_TRUE(manager.Open(file).ok());
     OptionStateExports(state).ExportForHeader();
     state.autocad.Export(state.values.autocad);
     EXPECT_TRUE(state.values.stamp == saved.stamp);

@@ -1,4 +1,4 @@
-#include "config/configuration_sender.h"
+#include "launch/configuration_sender.h"
 
 #include <gtest/gtest.h>
 
@@ -133,10 +133,13 @@ TEST_F(ConfigurationSenderTest, AnyRefusedWriteAbortsTheJobAndRemovesTheCopy) {
         ConfigurationSender sender(state, settings, refusing, told, clock);
         sender.SetTemporaryFolder(temporary);
 
-        EXPECT_FALSE(sender.Send("Plotter"));
+        const Result<void> sent = sender.Send("Plotter");
+        ASSERT_FALSE(sent);
 
-        ASSERT_EQ(told.messages().size(), 1u);
-        EXPECT_EQ(told.messages()[0].resource, rid::kScriptSendFailedMessage);
+        // The caller shows the failure: shown here as well, a front end would say it twice.
+        EXPECT_TRUE(told.messages().empty());
+        EXPECT_EQ(sent.error().resource, rid::kScriptSendFailedMessage);
+        EXPECT_EQ(sent.error().kind, ErrorKind::Printer);
         EXPECT_EQ(refusing.jobs().front().abortCalls, 1);
         EXPECT_FALSE(refusing.jobs().front().ended);
         EXPECT_TRUE(IsEmptyFolder(temporary));
@@ -146,10 +149,12 @@ TEST_F(ConfigurationSenderTest, AnyRefusedWriteAbortsTheJobAndRemovesTheCopy) {
 TEST_F(ConfigurationSenderTest, NoTemporaryFileStopsBeforeTheConfiguration) {
     settings.outputMode = OutputMode::Ksl;
     temporary = folder / "missing";
-    EXPECT_FALSE(Send());
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].resource, rid::kScriptTempNameFailedMessage);
-    EXPECT_NE(messages.messages()[0].text.find(temporary.string()), std::string::npos);
+    const Result<void> sent = Send();
+    ASSERT_FALSE(sent);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(sent.error().resource, rid::kScriptTempNameFailedMessage);
+    EXPECT_EQ(sent.error().kind, ErrorKind::File);
+    EXPECT_NE(sent.error().message.find(temporary.string()), std::string::npos);
     EXPECT_EQ(OnlyJob().bytes, "@KSL NEWCONFIG(GENERAL, config1.cfg);\r\n\r\n");
     EXPECT_EQ(OnlyJob().abortCalls, 1);
 }
@@ -159,8 +164,8 @@ TEST_F(ConfigurationSenderTest, AJobTheSpoolerCannotEndIsReported) {
     spooler.FailEnd();
     auto sent = Send();
     ASSERT_FALSE(sent);
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].resource, rid::kScriptSendFailedMessage);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(sent.error().resource, rid::kScriptSendFailedMessage);
     EXPECT_NE(sent.error().message.find("did not take the job"), std::string::npos);
     EXPECT_TRUE(IsEmptyFolder(temporary));
 }
@@ -210,9 +215,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConfigurationSenderTest, RefusedHeaderAbortsTheJob) {
     settings.outputMode = OutputMode::Device;
     spooler.FailFromWrite(0);
-    EXPECT_FALSE(Send());
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].resource, rid::kHeaderWriteFailed);
+    const Result<void> sent = Send();
+    ASSERT_FALSE(sent);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(sent.error().resource, rid::kHeaderWriteFailed);
     EXPECT_EQ(OnlyJob().abortCalls, 1);
     EXPECT_FALSE(OnlyJob().ended);
 }

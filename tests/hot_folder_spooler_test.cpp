@@ -293,6 +293,11 @@ TEST_F(HotFolderSpoolerTest, SystemSpoolerListsCupsThenHotFoldersThenTheDefaultA
         SystemSpooler spooler(std::make_unique<FakeCups>(row.cups),
                               std::make_unique<HotFolderSpooler>(settings_, temp_ / "data"));
         EXPECT_EQ(Names(spooler), row.expected);
+        // The list hides an unreachable scheduler; the front end is still told.
+        EXPECT_EQ(spooler.schedulerError().has_value(), !row.cups.ok());
+        if (!row.cups.ok()) {
+            EXPECT_EQ(spooler.schedulerError()->message, "scheduler gone");
+        }
     }
 }
 

@@ -186,7 +186,7 @@ class JobOptionsPageTest : public testing::Test {
         record.job = job;
         FixedClock clock{LocalTime{2026, 1, 2, 3, 4, 5}};
         MemoryPrintJob printJob;
-        JobStreamComposer composer(record, type, messages, clock);
+        JobStreamComposer composer(record, type, clock);
         EXPECT_TRUE(composer.ComposeJobHeader(printJob));
         return test::Visible(printJob.bytes());
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 #include "shell/text_compare.h"
 #include "test_support.h"
@@ -16,31 +17,29 @@ using test::Visible;
 class JobStreamTest : public testing::Test {
 protected:
     std::string Header(PrinterType type) {
-        JobStreamComposer composer(values, type, messages, clock);
+        JobStreamComposer composer(values, type, clock);
         EXPECT_TRUE(composer.ComposeJobHeader(job));
         return job.bytes();
     }
 
     CUserObject values = DefaultUserObject();
     MemoryPrintJob job;
-    CollectingMessageSink messages;
     FixedClock clock{LocalTime{2026, 12, 7, 14, 30, 0}};
 };
 
 TEST_F(JobStreamTest, DefaultsGiveNoBlocksAndThePlainTrailer) {
-    JobStreamComposer composer(values, PrinterType::Velmar, messages, clock);
+    JobStreamComposer composer(values, PrinterType::Velmar, clock);
     ASSERT_TRUE(composer.ComposeJobHeader(job));
     EXPECT_EQ(job.writeCount(), 0);
     ASSERT_TRUE(composer.ComposeJobTrailer(job));
     EXPECT_EQ(Visible(job.bytes()), "<ESC>.*");
-    EXPECT_TRUE(messages.messages().empty());
 }
 
 TEST_F(JobStreamTest, GenericWritesNothingAtAll) {
     values.job.copies = 4;
     values.stamp.stampOn = 1;
     values.raster[7] = Text(rid::kCompressionTG4);
-    JobStreamComposer composer(values, PrinterType::Generic, messages, clock);
+    JobStreamComposer composer(values, PrinterType::Generic, clock);
     EXPECT_TRUE(composer.ComposeJobHeader(job));
     EXPECT_TRUE(composer.ComposeJobTrailer(job));
     EXPECT_EQ(job.bytes(), "");
@@ -88,7 +87,7 @@ TEST_F(JobStreamTest, MediaAtTheDefaultTextSendsNoMedia) {
 TEST_F(JobStreamTest, TrailerFollowsTheRasterStateOfItsOwnEntry) {
     values.raster[7] = Text(rid::kCompressionC4);
     values.job.rasterMode = Text(rid::kOnWord);
-    JobStreamComposer composer(values, PrinterType::Velmar, messages, clock);
+    JobStreamComposer composer(values, PrinterType::Velmar, clock);
     ASSERT_TRUE(composer.ComposeJobHeader(job));
     EXPECT_TRUE(composer.compressedRasterFlag());
     MemoryPrintJob trailer;
@@ -105,20 +104,24 @@ TEST_F(JobStreamTest, TrailerFollowsTheRasterStateOfItsOwnEntry) {
     EXPECT_EQ(second.writeCount(), 2);
 }
 
-TEST_F(JobStreamTest, FailedWriteStopsTheHeaderAndTellsOnce) {
+TEST_F(JobStreamTest, FailedWriteStopsTheHeaderAndAnswersTheFailure) {
     for (auto& pen : values.hpglPens) pen.width = "5";
     values.job.copies = 1;
     job.FailFromWrite(3);
-    JobStreamComposer composer(values, PrinterType::Velmar, messages, clock);
-    EXPECT_FALSE(composer.ComposeJobHeader(job));
+    JobStreamComposer composer(values, PrinterType::Velmar, clock);
+    const Result<void> header = composer.ComposeJobHeader(job);
+    ASSERT_FALSE(header.ok());
     EXPECT_EQ(job.writeCount(), 3);
     EXPECT_EQ(Visible(job.bytes()), "<ESC>.HPPEN 1 = W5:<ESC>.HPPEN 2 = W5:<ESC>.HPPEN 3 = W5:");
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].resource, rid::kHeaderWriteFailed);
-    EXPECT_EQ(messages.messages()[0].caption, "Kestrum");
+    EXPECT_EQ(header.error().resource, rid::kHeaderWriteFailed);
+    EXPECT_EQ(header.error().kind, ErrorKind::Printer);
+    EXPECT_EQ(header.error().message, LoadResourceString(rid::kHeaderWriteFailed));
+    EXPECT_FALSE(header.error().shown);
 
-    EXPECT_FALSE(composer.ComposeJobTrailer(job));
-    EXPECT_EQ(messages.messages().size(), 2u);
+    EXPECT_FALSE(composer.ComposeJobTrailer(job).ok());
+    // A failure does not stick to the next header.
+    MemoryPrintJob next;
+    EXPECT_TRUE(composer.ComposeJobHeader(next).ok());
 }
 
 TEST_F(JobStreamTest, RchDocumentCarriesCopiesAndRoll) {
@@ -144,7 +147,7 @@ TEST_F(JobStreamTest, RchRollCodes) {
 
 TEST_F(JobStreamTest, RchWithNothingToSaySendsNothing) {
     values.job.format = Text(rid::kFormatHpgl);
-    JobStreamComposer composer(values, PrinterType::Oce9400, messages, clock);
+    JobStreamComposer composer(values, PrinterType::Oce9400, clock);
     EXPECT_TRUE(composer.ComposeJobHeader(job));
     EXPECT_TRUE(composer.ComposeJobTrailer(job));
     EXPECT_EQ(job.bytes(), "");
@@ -162,7 +165,7 @@ private:
 
 TEST_F(JobStreamTest, PagesAreExportedBeforeEveryHeaderOnly) {
     CountingExports exports(values);
-    JobStreamComposer composer(values, PrinterType::Velmar, messages, clock, &exports);
+    JobStreamComposer composer(values, PrinterType::Velmar, clock, &exports);
     ASSERT_TRUE(composer.ComposeJobHeader(job));
     ASSERT_TRUE(composer.ComposeJobTrailer(job));
     ASSERT_TRUE(composer.ComposeJobHeader(job));

@@ -524,5 +524,15 @@ TEST(LanguageStrings, TableIsOrderedPrintableAndFound) {
     }
 }
 
+TEST(LanguageStrings, FormatPutsEachArgumentInItsPlace) {
+    // kRendererLacksEntryPoints holds "%1"; kPreviewNotMade holds "%1" and "%2".
+    EXPECT_EQ(FormatResourceString(rid::kPreviewNotMade, {"a.dxf", "No space"}),
+              "Cannot make the preview picture of a.dxf: No space");
+    EXPECT_EQ(FormatResourceString(rid::kPreviewNotMade, {"%2"}),
+              "Cannot make the preview picture of %2: %2");
+    EXPECT_EQ(FormatResourceString(rid::kCannotSaveConfiguration, {"x"}),
+              LoadResourceString(rid::kCannotSaveConfiguration));
+}
+
 }  // namespace
 }  // namespace kestrum

@@ -581,5 +581,65 @@ TEST_F(ProfileTest, ConcurrentWritersLoseNothing) {
     EXPECT_EQ(KeyNames(file, "S").size(), 800u);
 }
 
+// What another thread reads of `key` meanwhile.
+std::string ReadElsewhere(const fs::path& file, const char* key) {
+    std::string value;
+    std::thread([&] { value = ReadString(file, "S", key, "<none>", 64); }).join();
+    return value;
+}
+
+TEST_F(ProfileTest, BatchIsSeenByOtherThreadsOnlyWhenCommitted) {
+    const fs::path file = File();
+    WriteFile(file, "[S]\na=old\nb=old\n");
+    {
+        Batch batch(file);
+        ASSERT_TRUE(WriteString(file, "S", "a", "new"));
+        ASSERT_TRUE(DeleteKey(file, "S", "b"));
+        // This thread reads its own writes; nested batches of the file share them.
+        EXPECT_EQ(ReadString(file, "S", "a", "", 64), "new");
+        {
+            Batch inner(file);
+            EXPECT_EQ(ReadString(file, "S", "b", "<none>", 64), "<none>");
+        }
+        EXPECT_EQ(ReadElsewhere(file, "a"), "old");
+        EXPECT_EQ(ReadElsewhere(file, "b"), "old");
+        ASSERT_TRUE(batch.Commit());
+        EXPECT_EQ(ReadElsewhere(file, "a"), "new");
+        EXPECT_EQ(ReadElsewhere(file, "b"), "<none>");
+        // After the commit this thread works on the cache again.
+        ASSERT_TRUE(WriteString(file, "S", "c", "after"));
+        EXPECT_EQ(ReadElsewhere(file, "c"), "after");
+    }
+    ASSERT_TRUE(Flush(file));
+    EXPECT_EQ(ReadFile(file), "[S]\na=new\nc=after\n");
+}
+
+TEST_F(ProfileTest, UncommittedBatchIsASnapshotAndChangesNothing) {
+    const fs::path file = File();
+    WriteFile(file, "[S]\na=1\n");
+    {
+        const Batch snapshot(file);
+        std::thread([&] {
+            ASSERT_TRUE(WriteString(file, "S", "a", "2"));
+            ASSERT_TRUE(Flush(file));
+        }).join();
+        EXPECT_EQ(ReadInt(file, "S", "a", 0), 1);
+        ASSERT_TRUE(WriteString(file, "S", "b", "dropped"));
+    }
+    EXPECT_EQ(ReadInt(file, "S", "a", 0), 2);
+    EXPECT_EQ(ReadString(file, "S", "b", "<none>", 64), "<none>");
+    EXPECT_EQ(ReadFile(file), "[S]\na=2\n");
+}
+
+TEST_F(ProfileTest, BatchRefusesWhatTheCacheRefuses) {
+    const fs::path folder = File("sub");
+    fs::create_directory(folder);
+    Batch batch(folder);
+    EXPECT_FALSE(WriteString(folder, "S", "a", "1"));
+    EXPECT_FALSE(WriteString(File(), "S", "k", "line\nbreak"));
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_TRUE(Leftovers().empty());
+}
+
 }  // namespace
 }  // namespace kestrum::profile

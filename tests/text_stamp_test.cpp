@@ -196,7 +196,7 @@ TEST_F(StampFileTest, DefaultEntryRemovesItsKeyAndComposesG100) {
     shown.Export(values.stamp);
     MemoryPrintJob job;
     FixedClock clock{LocalTime{}};
-    JobStreamComposer(values, PrinterType::Velmar, messages, clock).ComposeJobHeader(job);
+    (void)JobStreamComposer(values, PrinterType::Velmar, clock).ComposeJobHeader(job);
     EXPECT_EQ(test::Visible(job.bytes()), "<ESC>.TEXT O90 P8 C0 L0 G100 S2:X<NUL>");
 }
 

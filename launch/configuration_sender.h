@@ -44,17 +44,20 @@ class ConfigurationSender {
     // Sends the current configuration to `printer`. Runs on the user-interface thread and blocks
     // while the spooler takes the job.
     //
-    // A queue that cannot be opened is not reported to the user (the error names it, for callers
-    // that report). Every other failure has been told to the user, and the job has been aborted
-    // so that no half configuration reaches the printer; the error repeats the text. The
-    // temporary copy is gone on every path out.
+    // Nothing is shown to the user here: the caller shows the error once (ShowError). Keys the
+    // configuration saver refused are the exception: their groups have shown them through the
+    // message sink, and the error says the configuration was not sent. On every failure after
+    // the queue opened the job has been aborted, so that no half configuration reaches the
+    // printer. The temporary copy is gone on every path out. A copy that cannot be removed after
+    // a whole send is shown through the message sink and the send succeeds.
     Result<void> Send(const std::string& printer);
 
   private:
     Result<void> SendHeader(SpoolJob& job);
     Result<void> SendScript(SpoolJob& job);
     Result<void> SendConfigurationText(SpoolJob& job);
-    Result<void> Refuse(int resource, const std::string& detail, SpoolJob& job);
+    Result<void> Refuse(int resource, const std::string& detail, SpoolJob& job,
+                        ErrorKind kind = ErrorKind::Printer);
     Result<void> End(SpoolJob& job);
 
     OptionState& state_;

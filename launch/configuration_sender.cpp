@@ -1,4 +1,4 @@
-#include "config/configuration_sender.h"
+#include "launch/configuration_sender.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,6 +12,7 @@
 #include "config/configuration_file.h"
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
+#include "shell/message_sink.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 
@@ -101,11 +102,11 @@ Result<void> ConfigurationSender::Send(const std::string& printer) {
 
 Result<void> ConfigurationSender::SendHeader(SpoolJob& job) {
     OptionStateExports exports(state_);
-    JobStreamComposer composer(state_.values, settings_.printerType, messages_, clock_, &exports);
-    if (!composer.ComposeJobHeader(job)) {
-        // The composer has told the user. Ending the job would hand the printer a cut header.
+    JobStreamComposer composer(state_.values, settings_.printerType, clock_, &exports);
+    if (auto composed = composer.ComposeJobHeader(job); !composed) {
+        // Ending the job would hand the printer a cut header.
         job.AbortPrintJob();
-        return Fail(std::string(LoadResourceString(rid::kHeaderWriteFailed)));
+        return composed;
     }
     return End(job);
 }
@@ -129,7 +130,7 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
     const int made = ::mkstemp(pattern.data());
     if (made < 0) {
         return Refuse(rid::kScriptTempNameFailedMessage, Quoted(temporaryFolder_, ErrorText(errno)),
-                      job);
+                      job, ErrorKind::File);
     }
     ::close(made);
     TemporaryCopy copy{fs::path(pattern)};
@@ -138,16 +139,18 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
     // not write it has reported; a configuration missing some of its keys must not be stored on
     // the server under the configuration's name.
     profile::Forget(copy.path());
-    if (!SaveAll(state_, copy.path(), messages_)) {
+    if (auto saved = SaveAll(state_, copy.path(), messages_); !saved) {
         job.AbortPrintJob();
-        return Fail("The configuration could not be written to \"" + copy.path().string() +
-                    "\"; it has not been sent.");
+        // Why the save failed is shown now; that the send stopped is for the caller to show.
+        ShowError(messages_, saved.error(), MessageIcon::Stop);
+        return Error{FormatResourceString(rid::kConfigurationNotSentMessage, {copy.path().string()}),
+                     rid::kConfigurationNotSentMessage, ErrorKind::File};
     }
 
     const int fd = ::open(copy.path().c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(errno)),
-                      job);
+                      job, ErrorKind::File);
     }
     char piece[kPieceSize];
     for (;;) {
@@ -157,7 +160,7 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
             const int error = errno;
             ::close(fd);
             return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(error)),
-                          job);
+                          job, ErrorKind::File);
         }
         // A configuration whose size is a multiple of the piece ends with an empty read; it is
         // not handed on, because some spoolers take an empty write as the end of the document.
@@ -177,21 +180,18 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
     return Ok();
 }
 
-Result<void> ConfigurationSender::Refuse(int resource, const std::string& detail, SpoolJob& job) {
-    const Message message = MakeMessage(resource, MessageIcon::Exclamation, detail);
-    messages_.Show(message);
+Result<void> ConfigurationSender::Refuse(int resource, const std::string& detail, SpoolJob& job,
+                                         ErrorKind kind) {
     job.AbortPrintJob();
-    return Fail(message.text);
+    return MakeError(resource, kind, detail);
 }
 
 Result<void> ConfigurationSender::End(SpoolJob& job) {
     auto ended = job.EndPrintJob();
     if (!ended) {
         // The spooler has withdrawn the job already.
-        const Message message = MakeMessage(rid::kScriptSendFailedMessage, MessageIcon::Exclamation,
-                                            "(" + ended.error().message + ")");
-        messages_.Show(message);
-        return Fail(message.text);
+        return MakeError(rid::kScriptSendFailedMessage, ErrorKind::Printer,
+                         "(" + ended.error().message + ")");
     }
     return Ok();
 }
