@@ -12,6 +12,7 @@
 #include "config/configuration_file.h"
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
+#include "platform/unique_fd.h"
 #include "shell/message_sink.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -127,12 +128,12 @@ Result<void> ConfigurationSender::SendScript(SpoolJob& job) {
 
 Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
     std::string pattern = (temporaryFolder_ / "kslXXXXXX").string();
-    const int made = ::mkstemp(pattern.data());
-    if (made < 0) {
+    UniqueFd made(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!made.valid()) {
         return Refuse(rid::kScriptTempNameFailedMessage, Quoted(temporaryFolder_, ErrorText(errno)),
                       job, ErrorKind::File);
     }
-    ::close(made);
+    made.Close();
     TemporaryCopy copy{fs::path(pattern)};
 
     // The saver writes the whole configuration, as Save would, into the copy. Whatever it could
@@ -147,30 +148,27 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
                      rid::kConfigurationNotSentMessage, ErrorKind::File};
     }
 
-    const int fd = ::open(copy.path().c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(copy.path().c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(errno)),
                       job, ErrorKind::File);
     }
     char piece[kPieceSize];
     for (;;) {
-        const ssize_t count = ::read(fd, piece, sizeof piece);
+        const ssize_t count = ::read(fd.get(), piece, sizeof piece);
         if (count < 0) {
             if (errno == EINTR) continue;
             const int error = errno;
-            ::close(fd);
             return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(error)),
                           job, ErrorKind::File);
         }
         // A configuration whose size is a multiple of the piece ends with an empty read; it is
         // not handed on, because some spoolers take an empty write as the end of the document.
         if (count > 0 && !job.WriteToPrinter(piece, static_cast<std::size_t>(count))) {
-            ::close(fd);
             return Refuse(rid::kScriptSendFailedMessage, WriteDetail(job), job);
         }
         if (static_cast<std::size_t>(count) < sizeof piece) break;
     }
-    ::close(fd);
 
     if (!copy.Remove()) {
         // Only litter is left behind; the script itself is whole, so the send goes on.
