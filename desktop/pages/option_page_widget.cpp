@@ -17,21 +17,29 @@ namespace kestrum {
 OptionPageWidget::OptionPageWidget(OptionPage& model, CUserObject& values, MessageSink& messages,
                                    QWidget* parent)
     : QWidget(parent), binder_(model, values, messages, this) {
-    connect(&binder_, &PageBinder::Applied, this, [this] { AfterPush(); });
+    connect(&binder_, &PageBinder::Applied, this, [this] { Pushed(); });
 }
 
 void OptionPageWidget::Bind() {
     binder_.BindAll(this);
-    AfterPush();
+    Pushed();
 }
 
 void OptionPageWidget::Push() {
     binder_.Push();
-    AfterPush();
+    Pushed();
 }
 
 void OptionPageWidget::Refresh() {
     binder_.Refresh();
+    Pushed();
+}
+
+void OptionPageWidget::Pushed() {
+    // A label reads as disabled with the field it names.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) label->setEnabled(label->buddy()->isEnabled());
+    }
     AfterPush();
 }
 

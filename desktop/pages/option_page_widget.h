@@ -64,6 +64,8 @@ class OptionPageWidget : public QWidget {
     static QString Text(int resource);
 
   private:
+    void Pushed();
+
     PageBinder binder_;
 };
 
