@@ -194,21 +194,30 @@ void ConfigurationPage::New() {
 void ConfigurationPage::Open() {
     const QString path = askOpen_(ToQString(settings_.configFilesFolder), QString());
     if (path.isEmpty()) return;
-    manager_.Open(path.toStdString());
-    Refresh();
-    emit ValuesChanged();
+    OpenFile(path.toStdString());
 }
 
 void ConfigurationPage::OpenFromList(QListWidgetItem* item) {
     if (item == nullptr) return;
-    manager_.Open(item->data(Qt::UserRole).toString().toStdString());
+    OpenFile(item->data(Qt::UserRole).toString().toStdString());
+}
+
+void ConfigurationPage::OpenFile(const std::string& path) {
+    // A folder or an unreadable file is refused with every value left as it was.
+    if (Result<void> opened = manager_.Open(path); !opened) {
+        ShowError(messages_, opened.error(), MessageIcon::Exclamation);
+        return;
+    }
     Refresh();
     emit ValuesChanged();
 }
 
 void ConfigurationPage::Save() {
     emit ExportRequested();
-    if (manager_.Save() == ConfigurationManager::SaveResult::NeedsName) {
+    Result<ConfigurationManager::SaveOutcome> saved = manager_.Save();
+    if (!saved) {
+        ShowError(messages_, saved.error(), MessageIcon::Stop);
+    } else if (saved.value() == ConfigurationManager::SaveOutcome::NeedsName) {
         SaveAs();
         return;
     }
@@ -220,7 +229,9 @@ void ConfigurationPage::SaveAs() {
     const QString path = askSave_(ToQString(settings_.configFilesFolder),
                                   ToQString(manager_.currentConfiguration()));
     if (path.isEmpty()) return;
-    manager_.SaveAs(path.toStdString());
+    if (Result<void> saved = manager_.SaveAs(path.toStdString()); !saved) {
+        ShowError(messages_, saved.error(), MessageIcon::Stop);
+    }
     Refresh();
 }
 

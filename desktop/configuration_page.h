@@ -77,6 +77,7 @@ class ConfigurationPage : public QWidget {
   private:
     void FillFileList();
     void OpenFromList(QListWidgetItem* item);
+    void OpenFile(const std::string& path);
 
     ConfigurationManager& manager_;
     OptionState& state_;

@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-#include "launch/accounting.h"
+#include <type_traits>
 
 namespace kestrum {
 
@@ -30,57 +30,42 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 
 }  // namespace
 
-// The worker's observer and message sink. Called on the worker thread only; everything it
-// touches is either the thread-safe status model or an atomic of the controller.
-class SendController::Reporter final : public DeliveryObserver, public MessageSink {
+// The reports after the status feed has written them into the model. Called on the send's
+// thread only; everything it touches is an atomic of the controller or a queued call.
+class SendController::Reporter final : public DeliveryObserver {
   public:
     explicit Reporter(SendController& owner) : owner_(owner) {}
 
     void DrawingRendering(const std::string& path) override {
-        owner_.status_.SetBusy(true);
-        owner_.status_.StartFile(path, 0);
         const QString text = QString::fromStdString(path);
         QMetaObject::invokeMethod(
             &owner_, [o = &owner_, text] { emit o->DrawingRendering(text); }, Qt::QueuedConnection);
         owner_.Announce(true);
     }
     void PrinterStarted(const std::string& printer) override {
-        owner_.status_.SetBusy(false);
-        owner_.status_.SetPrinterCaption(printer);
         const QString text = QString::fromStdString(printer);
         QMetaObject::invokeMethod(
             &owner_, [o = &owner_, text] { emit o->PrinterStarted(text); }, Qt::QueuedConnection);
         owner_.Announce(true);
     }
-    void ListProgress(std::size_t position, std::size_t count) override {
-        owner_.status_.SetListProgress(position, count);
-        owner_.Announce(true);
-    }
-    void FileStarted(const std::string& path, std::uint64_t size) override {
-        owner_.status_.StartFile(path, size);
-        owner_.Announce(true);
-    }
+    void ListProgress(std::size_t, std::size_t) override { owner_.Announce(true); }
+    void FileStarted(const std::string&, std::uint64_t) override { owner_.Announce(true); }
     void FileProgress(std::uint64_t sent, std::uint64_t size) override {
-        owner_.status_.SetFileBytesSent(sent);
         owner_.Announce(sent >= size);
     }
-    void PrinterFinished(const std::string& printer) override {
+    void PrinterFinished(const std::string& printer, std::uint64_t) override {
         const QString text = QString::fromStdString(printer);
         QMetaObject::invokeMethod(
             &owner_, [o = &owner_, text] { emit o->PrinterFinished(text); }, Qt::QueuedConnection);
     }
-
-    void Show(const Message& message) override { owner_.ShowFromWorker(message); }
+    void ShowMessage(const Message& message) override { owner_.ShowFromWorker(message); }
+    void SendFinished(const DeliveryResult& result) override {
+        QMetaObject::invokeMethod(
+            &owner_, [o = &owner_, result] { o->OnWorkerEnded(result); }, Qt::QueuedConnection);
+    }
 
   private:
     SendController& owner_;
-};
-
-// Accounting needs a writer, a sleeper and the ticket for the whole send.
-struct AccountingParts {
-    SystemSleeper sleeper;
-    JobTicket ticket;
-    std::unique_ptr<AccountingWriter> writer;
 };
 
 SendController::SendController(LaunchStatus& status, SendServices services, RequestSource source,
@@ -89,40 +74,38 @@ SendController::SendController(LaunchStatus& status, SendServices services, Requ
       status_(status),
       services_(services),
       source_(std::move(source)),
-      reporter_(std::make_unique<Reporter>(*this)) {
+      reporter_(std::make_unique<Reporter>(*this)),
+      feed_(std::make_unique<LaunchStatusFeed>(status, *reporter_)) {
     qRegisterMetaType<kestrum::FinishAction>();
     status_.PrepareForWorker();
 }
 
-SendController::~SendController() {
-    Stop();
-}
+SendController::~SendController() { Stop(); }
 
 void SendController::ToggleStartPause() {
     const RunState state = status_.ToggleStartPause();
-    emit RunStateChanged(state);
-    if (state == kRunning && !thread_.joinable()) StartWorker();
+    emit RunStateChanged(static_cast<int>(state));
+    if (state == RunState::Running && !run_) StartWorker();
 }
 
 void SendController::Cancel() {
     status_.Cancel();
     messageAnswered_.notify_all();
-    emit RunStateChanged(kStopped);
-    // Without a worker nobody else will end the send.
-    if (!thread_.joinable()) emit Finished(status_.FinishLaunch(), false);
+    emit RunStateChanged(static_cast<int>(RunState::Stopped));
+    // Without a send nobody else will end it.
+    if (!run_) emit Finished(status_.FinishLaunch(), false);
 }
 
 void SendController::Stop() {
     status_.OnDestroyed();
     messageAnswered_.notify_all();
-    if (thread_.joinable()) thread_.join();
-    worker_.reset();
-    accounting_.reset();
+    // The send owner cancels a send still under way and joins its thread.
+    run_.reset();
 }
 
 void SendController::Rearm() {
     status_.PrepareForWorker();
-    emit RunStateChanged(status_.runState());
+    emit RunStateChanged(static_cast<int>(status_.runState()));
 }
 
 void SendController::StartWorker() {
@@ -132,31 +115,26 @@ void SendController::StartWorker() {
         emit Finished(status_.FinishLaunch(), false);
         return;
     }
-    DeliverySettings settings = request->settings;
-    settings.jobCopies = status_.jobCopies();
-    settings.reverseOrder = status_.reverseOrder();
     status_.SetListProgress(0, request->entries.size());
 
-    worker_ = std::make_unique<DeliveryWorker>(
-        *services_.spooler, std::move(request->state), std::move(request->entries), settings,
-        status_.runStateCell(), *reporter_, *reporter_, *services_.clock);
-    if (services_.renderer != nullptr) worker_->SetDrawingRenderer(services_.renderer);
-    if (settings.jobTicket) {
-        accounting_ = std::make_unique<AccountingParts>();
-        accounting_->ticket = request->ticket;
-        accounting_->writer = std::make_unique<AccountingWriter>(
-            request->accountFile, *reporter_, *services_.clock, accounting_->sleeper);
-        worker_->SetAccountingHook(
-            [parts = accounting_.get()](const std::vector<PlotFileEntry>& sendList, int copies,
-                                        SpoolJob& job) {
-                return parts->writer->WriteAccounting(parts->ticket, sendList, copies, job).ok();
-            });
-    }
-    thread_ = std::thread([this] {
-        const DeliveryResult result = worker_->Run();
-        QMetaObject::invokeMethod(
-            this, [this, result] { OnWorkerEnded(result); }, Qt::QueuedConnection);
-    });
+    // The services outlive the controller (see SendServices): the send owner borrows them.
+    const auto borrowed = [](auto* service) {
+        using T = std::remove_pointer_t<decltype(service)>;
+        return std::shared_ptr<T>(service, [](T*) {});
+    };
+    DeliveryRequest delivery;
+    delivery.entries = std::move(request->entries);
+    delivery.settings = request->settings;
+    delivery.settings.jobCopies = status_.jobCopies();
+    delivery.settings.reverseOrder = status_.reverseOrder();
+    delivery.state = std::move(request->state);
+    delivery.spooler = borrowed(services_.spooler);
+    if (services_.renderer != nullptr) delivery.renderer = borrowed(services_.renderer);
+    delivery.accountFile = request->accountFile;
+    delivery.ticket = request->ticket;
+    delivery.clock = borrowed(services_.clock);
+    run_ = std::make_unique<DeliveryRun>(std::move(delivery), *feed_, &status_.runStateCell());
+    run_->Start();
 }
 
 void SendController::Announce(bool force) {
@@ -182,7 +160,7 @@ void SendController::ShowFromWorker(const Message& message) {
         this, [this, message, answered] { OnMessage(message, answered); }, Qt::QueuedConnection);
     std::unique_lock lock(messageMutex_);
     // Polled as well as signalled: a cancel changes the run state without this mutex.
-    while (!answered->load() && status_.runState() != kStopped) {
+    while (!answered->load() && status_.runState() != RunState::Stopped) {
         messageAnswered_.wait_for(lock, std::chrono::milliseconds(50));
     }
 }
@@ -208,32 +186,19 @@ void SendController::OnMessage(const Message& message,
 }
 
 void SendController::OnWorkerEnded(DeliveryResult result) {
-    if (thread_.joinable()) thread_.join();
-    worker_.reset();
-    accounting_.reset();
-    status_.SetBusy(false);
-    status_.ResetCaption();
-    if (result.outcome == DeliveryOutcome::Completed) {
-        if (status_.persistent()) {
-            // Back to the paused wait; the end-of-job notification clears the busy mark.
-            status_.ReturnToWaiting();
-            status_.ResetFileProgress();
-            FinishAction action;
-            action.action = status_.destroyed() ? WindowAction::None : WindowAction::RestartWorker;
-            emit DisplayChanged();
-            emit Finished(action, true);
-            return;
-        }
-        emit DisplayChanged();
-        emit Finished(status_.FinishLaunch(), true);
+    // The feed has already put the model back (caption, busy mark, a persistent window's wait).
+    if (run_) run_->Wait();
+    run_.reset();
+    emit DisplayChanged();
+    if (result.outcome == DeliveryOutcome::Completed && status_.persistent()) {
+        // Back to the paused wait; the end-of-job notification clears the busy mark.
+        FinishAction action;
+        action.action = status_.destroyed() ? WindowAction::None : WindowAction::RestartWorker;
+        emit Finished(action, true);
         return;
     }
-    std::optional<std::string> message;
-    if (result.outcome == DeliveryOutcome::Failed && !result.finishMessage.empty()) {
-        message = result.finishMessage;
-    }
-    emit DisplayChanged();
-    emit Finished(status_.FinishLaunch(std::move(message)), false);
+    emit Finished(LaunchStatusFeed::EndOfSend(status_, result),
+                  result.outcome == DeliveryOutcome::Completed);
 }
 
 }  // namespace kestrum

@@ -3,17 +3,17 @@
 // Every line that starts, watches or stops a send from a launch status window lives here, so
 // the window itself only mirrors its LaunchStatus model.
 //
-// The worker is created when the user first starts the send, from a request taken on the
-// user-interface thread at that moment: a persistent window may wait for hours while command
-// clients change the list, and must send the list as it stands when it is started. Until then
-// the window waits, paused, exactly as if a worker were polling it.
+// The send owner (launch/delivery_run) is made when the user first starts the send, from a request
+// taken on the user-interface thread at that moment: a persistent window may wait for hours while
+// command clients change the list, and must send the list as it stands when it is started. Until
+// then the window waits, paused, exactly as if a worker were polling it.
 //
-// Threads. The controller lives on the user-interface thread. The worker runs on a thread the
-// controller owns and joins; its reports are written into the LaunchStatus model (thread-safe)
-// and announced to the user-interface thread as queued calls, progress coalesced to at most about
-// thirty a second with the final position of each file always announced. A message the worker
-// must show is handed to the user-interface thread; the worker waits for it to be closed, or for
-// the send to be stopped, so Cancel works while the message is open.
+// Threads. The controller lives on the user-interface thread. The send runs on the send owner's
+// thread; its reports reach the LaunchStatus model (thread-safe) through the status feed and are
+// announced to the user-interface thread as queued calls, at most about thirty a second with the
+// final position of each file always announced. A message the worker must show is handed to the
+// user-interface thread; the worker waits for it to be closed, or for the send to be stopped, so
+// Cancel works while the message is open.
 
 #include <QObject>
 #include <QPointer>
@@ -28,19 +28,18 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/option_state.h"
+#include "launch/delivery_run.h"
 #include "launch/delivery_worker.h"
 #include "launch/job_ticket.h"
 #include "launch/launch_status.h"
+#include "launch/launch_status_feed.h"
 #include "platform/clock.h"
 #include "platform/spooler.h"
 
 namespace kestrum {
-
-struct AccountingParts;
 
 // What one send needs, copied on the user-interface thread when the send starts.
 struct SendRequest {
@@ -86,7 +85,7 @@ class SendController : public QObject {
     // Persistent window, after a finished send: back to the paused wait for the next start.
     void Rearm();
 
-    bool workerRunning() const { return thread_.joinable(); }
+    bool workerRunning() const { return run_ != nullptr; }
     // How many progress announcements reached the user-interface thread: bounded however large
     // the file.
     int progressAnnouncements() const { return progressAnnouncements_; }
@@ -124,9 +123,8 @@ class SendController : public QObject {
     QPointer<QWidget> messageParent_;
 
     std::unique_ptr<Reporter> reporter_;
-    std::unique_ptr<DeliveryWorker> worker_;
-    std::unique_ptr<AccountingParts> accounting_;
-    std::thread thread_;
+    std::unique_ptr<LaunchStatusFeed> feed_;
+    std::unique_ptr<DeliveryRun> run_;
 
     std::atomic<bool> announcementPending_{false};
     std::atomic<std::int64_t> lastAnnouncement_{0};  // steady-clock nanoseconds
