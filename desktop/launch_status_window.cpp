@@ -200,12 +200,12 @@ void LaunchStatusWindow::ShowRunState() {
     startPause_->setText(
         QString::fromUtf8(status_.StartPauseCaption().data(),
                           static_cast<qsizetype>(status_.StartPauseCaption().size())));
-    startPause_->setIcon(QIcon::fromTheme(status_.runState() == kRunning
+    startPause_->setIcon(QIcon::fromTheme(status_.runState() == RunState::Running
                                               ? QStringLiteral("media-playback-pause")
                                               : QStringLiteral("media-playback-start")));
     // The copies and the order are taken when the send starts; changing them later would
     // mislead.
-    const bool choosing = !controller_->workerRunning() && status_.runState() != kStopped;
+    const bool choosing = !controller_->workerRunning() && status_.runState() != RunState::Stopped;
     copies_->setEnabled(choosing);
     listOrder_->setEnabled(choosing);
     reverseOrder_->setEnabled(choosing);

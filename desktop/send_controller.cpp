@@ -64,7 +64,7 @@ class SendController::Reporter final : public DeliveryObserver, public MessageSi
         owner_.status_.SetFileBytesSent(sent);
         owner_.Announce(sent >= size);
     }
-    void PrinterFinished(const std::string& printer) override {
+    void PrinterFinished(const std::string& printer, std::uint64_t /*bytes*/) override {
         const QString text = QString::fromStdString(printer);
         QMetaObject::invokeMethod(
             &owner_, [o = &owner_, text] { emit o->PrinterFinished(text); }, Qt::QueuedConnection);
@@ -100,14 +100,14 @@ SendController::~SendController() {
 
 void SendController::ToggleStartPause() {
     const RunState state = status_.ToggleStartPause();
-    emit RunStateChanged(state);
-    if (state == kRunning && !thread_.joinable()) StartWorker();
+    emit RunStateChanged(static_cast<int>(state));
+    if (state == RunState::Running && !thread_.joinable()) StartWorker();
 }
 
 void SendController::Cancel() {
     status_.Cancel();
     messageAnswered_.notify_all();
-    emit RunStateChanged(kStopped);
+    emit RunStateChanged(static_cast<int>(RunState::Stopped));
     // Without a worker nobody else will end the send.
     if (!thread_.joinable()) emit Finished(status_.FinishLaunch(), false);
 }
@@ -122,7 +122,7 @@ void SendController::Stop() {
 
 void SendController::Rearm() {
     status_.PrepareForWorker();
-    emit RunStateChanged(status_.runState());
+    emit RunStateChanged(static_cast<int>(status_.runState()));
 }
 
 void SendController::StartWorker() {
@@ -147,7 +147,7 @@ void SendController::StartWorker() {
         accounting_->writer = std::make_unique<AccountingWriter>(
             request->accountFile, *reporter_, *services_.clock, accounting_->sleeper);
         worker_->SetAccountingHook(
-            [parts = accounting_.get()](const std::vector<PlotFileEntry>& sendList, int copies,
+            [parts = accounting_.get()](std::span<const PlotFileEntry> sendList, int copies,
                                         SpoolJob& job) {
                 return parts->writer->WriteAccounting(parts->ticket, sendList, copies, job).ok();
             });
@@ -182,7 +182,7 @@ void SendController::ShowFromWorker(const Message& message) {
         this, [this, message, answered] { OnMessage(message, answered); }, Qt::QueuedConnection);
     std::unique_lock lock(messageMutex_);
     // Polled as well as signalled: a cancel changes the run state without this mutex.
-    while (!answered->load() && status_.runState() != kStopped) {
+    while (!answered->load() && status_.runState() != RunState::Stopped) {
         messageAnswered_.wait_for(lock, std::chrono::milliseconds(50));
     }
 }
