@@ -303,8 +303,9 @@ constexpr ResourceString kStrings[] = {
                    "Cannot write the CalComp settings to the configuration file. Check that the "
                    "file is not read-only and that the disk has free space."},
     ResourceString{kDdeStartFailedMessage,
-                   "Kestrum cannot start its DDE service and will close. Close some programs "
-                   "and start Kestrum again."},
+                   "Kestrum cannot offer its command interface on the session bus (the name "
+                   "org.kestrum.Kestrum is taken, or there is no session bus). Other programs "
+                   "cannot drive this Kestrum; everything else works."},
 
     ResourceString{kHpglSection, "HPGL"},
     ResourceString{kHpglModelKey, "Model"},
@@ -808,6 +809,9 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kTicketListE, "Bond\nVellum\nFilm\nPhoto paper\nCanvas\nTracing paper"},
     ResourceString{kTicketListF, "A0\nA1\nA2\nA3\nA4\nANSI E\nANSI D\nANSI C\nRoll"},
     ResourceString{kPreviewTitle, "Drawing preview"},
+    ResourceString{kSendWhileBusyCaption, "Send"},
+    ResourceString{kSendWhileBusyText,
+                   "A send is already running. Wait until it ends, then send again."},
 };
 
 constexpr bool StrictlyAscending() {

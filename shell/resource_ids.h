@@ -632,4 +632,8 @@ inline constexpr int kTicketListE = 61177;
 inline constexpr int kTicketListF = 61178;
 inline constexpr int kPreviewTitle = 61180;
 
+// The command interface for other programs.
+inline constexpr int kSendWhileBusyCaption = 61300;
+inline constexpr int kSendWhileBusyText = 61301;
+
 }  // namespace kestrum::rid
