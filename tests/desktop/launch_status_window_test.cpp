@@ -137,7 +137,7 @@ class LaunchStatusWindowTest : public QObject {
         QCOMPARE(finished.count(), 1);
         QVERIFY(!window.isVisible());
         QVERIFY(spooler.jobs().empty());
-        QCOMPARE(window.status().runState(), kStopped);
+        QCOMPARE(window.status().runState(), RunState::Stopped);
     }
 
     void pauseLetsTheFileCompleteAndHoldsTheNext() {
@@ -259,7 +259,7 @@ class LaunchStatusWindowTest : public QObject {
         QCOMPARE(released.count(), 1);
         QVERIFY(!window.isVisible());
         QCOMPARE(visibility.last().first().toBool(), true);
-        QCOMPARE(window.status().runState(), kPaused);
+        QCOMPARE(window.status().runState(), RunState::Paused);
 
         printer = "plotter";
         window.ShowPersistent();
@@ -269,7 +269,7 @@ class LaunchStatusWindowTest : public QObject {
         QCOMPARE(spooler.jobs().front().bytes, std::string(10, 'p'));
         QVERIFY(!window.lastFailure().has_value());
         QVERIFY(!window.isVisible());
-        QCOMPARE(window.status().runState(), kPaused);
+        QCOMPARE(window.status().runState(), RunState::Paused);
         QCOMPARE(Control<QProgressBar>(window, LaunchStatus::kFileProgress)->value(), 0);
     }
 
