@@ -719,6 +719,12 @@ SendController::RequestSource LauncherWindow::RequestSource() {
 }
 
 void LauncherWindow::Send() {
+    // A command client's send is running: a second one never starts beside it.
+    if (busy_ || localSendRunning_) {
+        Tell(StdStr(rid::kSendWhileBusyText), StdStr(rid::kSendWhileBusyCaption),
+             MessageIcon::Information);
+        return;
+    }
     if (context_.printers.CheckedPrinters().empty()) {
         Tell(StdStr(rid::kNoPrinterText), StdStr(rid::kNoPrinterCaption), MessageIcon::Information);
         return;
@@ -734,7 +740,9 @@ void LauncherWindow::Send() {
     connect(&window, &LaunchStatusWindow::HandedToSpooler, this, [this](const QString& printer) {
         emit StatusMessage(Str(rid::kStatusHandedOver).arg(printer));
     });
+    localSendRunning_ = true;
     window.exec();
+    localSendRunning_ = false;
     // The window's destruction stops a send still running and waits for its worker.
 }
 

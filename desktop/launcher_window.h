@@ -128,6 +128,8 @@ class LauncherWindow : public QWidget {
     // The command interface's busy mark: set by a client's send, cleared at the end of a job.
     bool busy() const { return busy_; }
     void SetBusy(bool busy) { busy_ = busy; }
+    // A send from the launcher's own button is running (its modal window is open).
+    bool localSendRunning() const { return localSendRunning_; }
 
   signals:
     void MainWindowVisibilityRequested(bool show);
@@ -167,6 +169,7 @@ class LauncherWindow : public QWidget {
     QString folder_;
     QString filter_;
     bool busy_ = false;
+    bool localSendRunning_ = false;
     std::unique_ptr<LaunchStatusWindow> persistent_;
 
     LauncherListModel* model_ = nullptr;

@@ -304,8 +304,9 @@ constexpr ResourceString kStrings[] = {
                    "Cannot write the CalComp settings to the configuration file. Check that the "
                    "file is not read-only and that the disk has free space."},
     ResourceString{kDdeStartFailedMessage,
-                   "Kestrum cannot start its DDE service and will close. Close some programs "
-                   "and start Kestrum again."},
+                   "Kestrum cannot offer its command interface on the session bus (the name "
+                   "org.kestrum.Kestrum is taken, or there is no session bus). Other programs "
+                   "cannot drive this Kestrum; everything else works."},
 
     ResourceString{kHpglSection, "HPGL"},
     ResourceString{kHpglModelKey, "Model"},
@@ -953,6 +954,9 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kTicketListE, "Bond;Vellum;Film;Photo paper;Canvas;Tracing paper"},
     ResourceString{kTicketListF, "A0;A1;A2;A3;A4;ANSI E;ANSI D;ANSI C;Roll"},
     ResourceString{kPreviewTitle, "Drawing preview"},
+    ResourceString{kSendWhileBusyCaption, "Send"},
+    ResourceString{kSendWhileBusyText,
+                   "A send is already running. Wait until it ends, then send again."},
 };
 
 constexpr bool StrictlyAscending() {

@@ -662,4 +662,8 @@ inline constexpr int kReferenceFoldersNotHanded = 60010;
 inline constexpr int kCannotSaveProgramSettings = 60011;
 inline constexpr int kCannotSaveReferenceFolders = 60012;
 
+// The command interface for other programs.
+inline constexpr int kSendWhileBusyCaption = 61300;
+inline constexpr int kSendWhileBusyText = 61301;
+
 }  // namespace kestrum::rid

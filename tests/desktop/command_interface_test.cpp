@@ -1,0 +1,337 @@
+// The command interface on a private session bus (the test runs under dbus-run-session): the
+// service in this process, each client on its own bus connection or as kestrum-cli. What it could
+// get wrong: hearing a caller that does not hold the conversation, locking every later client out
+// after a holder crashed or after a failed send, refusing a second Kestrum too loudly or not at
+// all, reporting a failure as success, or sending other bytes than the composer.
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "desktop/command_host.h"
+#include "desktop/launcher_window.h"
+#include "shell/language_strings.h"
+#include "shell/resource_ids.h"
+#include "tests/fake_spooler.h"
+
+namespace kestrum {
+namespace {
+
+constexpr uint kAck = 0x8000;
+
+// The send's messages wait for an answer, as the user would give it.
+int CloseMessageBoxes() {
+    int closed = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+            box->accept();
+            ++closed;
+        }
+    }
+    return closed;
+}
+
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// One bus client: its own connection, so its own unique name.
+class Client : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit Client(const QString& name)
+        : name_(name), bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)) {
+        bus_.connect(kBusServiceName, kBusObjectPath, kBusInterfaceName, QStringLiteral("JobEnded"),
+                     this, SLOT(OnJobEnded(QString, QString)));
+    }
+    ~Client() override { Leave(); }
+
+    // The service answers on this thread's event loop, so a call must not block it.
+    QVariant Call(const QString& method, const QVariantList& args = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(kBusServiceName, kBusObjectPath,
+                                                           kBusInterfaceName, method);
+        call.setArguments(args);
+        QDBusPendingCall pending = bus_.asyncCall(call, 10000);
+        QEventLoop loop;
+        QDBusPendingCallWatcher watcher(pending);
+        connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        if (!pending.isFinished()) loop.exec();
+        const QDBusMessage reply = pending.reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+        return reply.arguments().front();
+    }
+    bool Connect() { return Call(QStringLiteral("Connect")).toBool(); }
+    uint Execute(const QString& command) {
+        return Call(QStringLiteral("Execute"), {command}).toUInt();
+    }
+    uint Poke(const QString& item, const QString& value) {
+        return Call(QStringLiteral("Poke"), {item, value}).toUInt();
+    }
+    // The connection closes only when nothing refers to it any more.
+    void Leave() {
+        if (!bus_.isConnected()) return;
+        bus_ = QDBusConnection(QStringLiteral("left"));
+        QDBusConnection::disconnectFromBus(name_);
+    }
+
+    QStringList outcomes;
+    QStringList messages;
+
+  public slots:
+    void OnJobEnded(const QString& outcome, const QString& message) {
+        outcomes << outcome;
+        messages << message;
+    }
+
+  private:
+    QString name_;
+    QDBusConnection bus_;
+};
+
+// The launcher, its list and the interface, owned as the program owns them.
+struct Program {
+    explicit Program(const QString& folder) : spooler({"plotter"}) {
+        settings.plotFilesFolder = folder.toStdString();
+        options = OptionState(Unit::English, PrinterType::Velmar);
+        launcher = std::make_unique<LauncherWindow>(
+            LauncherContext{list, settings, options, printers, ticket, renderer, messages,
+                            SendServices{&spooler, &clock, nullptr}});
+        commands = std::make_unique<CommandInterface>(list, *launcher);
+    }
+    bool Open() { return commands->Open(QDBusConnection::sessionBus(), messages); }
+    void CheckPrinter() {
+        QVERIFY(printers.Rebuild(spooler.Printers(), {}).ok());
+        QVERIFY(printers.SetChecked(0, true, settings).ok());
+    }
+
+    test::FakeSpooler spooler;
+    SystemClock clock;
+    LaunchList list;
+    ProgramSettings settings;
+    OptionState options{Unit::English, PrinterType::Velmar};
+    PrinterSelection printers;
+    JobTicket ticket;
+    RendererBinding renderer;
+    CollectingMessageSink messages;
+    std::unique_ptr<LauncherWindow> launcher;
+    std::unique_ptr<CommandInterface> commands;
+};
+
+class CommandInterfaceTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+    std::unique_ptr<Program> program_;
+
+    QString Make(const QString& name, const std::string& bytes) {
+        const QString path = dir_.filePath(name);
+        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+        return path;
+    }
+
+    // kestrum-cli run to its end while this thread keeps serving the bus.
+    struct Run {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    static Run Cli(const QStringList& arguments) {
+        QProcess cli;
+        cli.start(QStringLiteral(KESTRUM_CLI), arguments);
+        Run run;
+        if (!cli.waitForStarted(10000)) return run;
+        if (!QTest::qWaitFor(
+                [&] {
+                    CloseMessageBoxes();
+                    return cli.state() == QProcess::NotRunning;
+                },
+                60000)) {
+            cli.kill();
+            cli.waitForFinished();
+            return run;
+        }
+        run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+        run.out = cli.readAllStandardOutput();
+        run.err = cli.readAllStandardError();
+        return run;
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+        Make(QStringLiteral("A.plt"), "IN;SP1;PA0,0;PD100,100;PU;");
+        Make(QStringLiteral("B.plt"), "IN;SP2;PA0,0;PD200,0;PU;");
+        Make(QStringLiteral("A.cfg"), "[" + std::string(LoadResourceString(59142)) + "]\n" +
+                                          std::string(LoadResourceString(59144)) + "=3\n");
+        program_ = std::make_unique<Program>(dir_.path());
+        QVERIFY(program_->Open());
+        QVERIFY(program_->messages.messages().empty());
+    }
+
+    void init() {
+        QVERIFY(!program_->commands->session().connected());
+        QVERIFY(!program_->commands->session().busy());
+    }
+
+    // A second program finds the name taken: told once with 59384, and the first serves on.
+    void secondProgramRunsWithoutTheInterface() {
+        Program second(dir_.path());
+        QVERIFY(!second.commands->Open(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("program2")),
+            second.messages));
+        QCOMPARE(second.messages.messages().size(), std::size_t{1});
+        QCOMPARE(second.messages.messages().front().resource, rid::kDdeStartFailedMessage);
+        Client client(QStringLiteral("probe"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Call(QStringLiteral("Disconnect")).toBool(), true);
+    }
+
+    // Only the holder is heard; a refused client is accepted once the holder has gone, whether
+    // it disconnected or left the bus without a word.
+    void oneConversationAtATime() {
+        const QString a = dir_.filePath(QStringLiteral("A.plt"));
+        Client first(QStringLiteral("first"));
+        Client second(QStringLiteral("second"));
+        QVERIFY(first.Connect());
+        QVERIFY(!second.Connect());
+        QCOMPARE(second.Execute(QStringLiteral("ClearLaunchList")), 0u);
+        QCOMPARE(second.Poke(QStringLiteral("AddFile"), a), 0u);
+        QCOMPARE(first.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(first.Execute(QStringLiteral("clearlaunchlist")), 0u);
+        QCOMPARE(first.Poke(QStringLiteral("AddFile"), a), kAck);
+        QCOMPARE(first.Poke(QStringLiteral("AddFile"), QStringLiteral("A.plt")), 0u);
+        QCOMPARE(first.Poke(QStringLiteral("AddFile"), QStringLiteral("/") + QString(300, 'x')),
+                 0u);
+        QCOMPARE(program_->list.size(), std::size_t{1});
+
+        QVERIFY(first.Call(QStringLiteral("Disconnect")).toBool());
+        QVERIFY(second.Connect());
+        QCOMPARE(second.Poke(QStringLiteral("AddFile"), a), kAck);
+        second.Leave();  // as if it crashed
+        QTRY_VERIFY(!program_->commands->session().connected());
+        Client third(QStringLiteral("third"));
+        QVERIFY(third.Connect());
+        QCOMPARE(third.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(program_->list.empty());
+        QVERIFY(third.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // The typical conversation through kestrum-cli, and what reached the printer compared with
+    // what the composer makes of the same entries.
+    void remoteSendsWhatTheComposerComposes() {
+        const QString a = dir_.filePath(QStringLiteral("A.plt"));
+        const QString b = dir_.filePath(QStringLiteral("B.plt"));
+        const QString cfg = dir_.filePath(QStringLiteral("A.cfg"));
+        program_->CheckPrinter();
+        const std::size_t before = program_->spooler.jobs().size();
+        const Run run = Cli({"remote", "--clear", "--add", a, "--assign", cfg, "--add", b,
+                             "--dialog", "--send", "--wait"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(program_->list.size(), std::size_t{2});
+        QCOMPARE(program_->spooler.jobs().size(), before + 1);
+
+        const Run streamA = Cli({"jobstream", "--printer-type", "velmar", "--config", cfg, a});
+        const Run streamB = Cli({"jobstream", "--printer-type", "velmar", b});
+        QCOMPARE(streamA.exitCode, 0);
+        QCOMPARE(streamB.exitCode, 0);
+        QCOMPARE(QByteArray::fromStdString(program_->spooler.jobs().back().bytes),
+                 streamA.out + streamB.out);
+        QVERIFY(!program_->commands->session().busy());
+    }
+
+    // A failed send is reported with its message, and clears the busy mark so the next client
+    // can send.
+    void failedSendIsReportedAndFreesTheNext() {
+        // A printer that has gone since it was checked, for the rest of the run.
+        PrinterQueue ghost;
+        ghost.name = "ghost";
+        QVERIFY(program_->printers.Rebuild(std::vector<PrinterQueue>{ghost}, {}).ok());
+        QVERIFY(program_->printers.SetChecked(0, true, program_->settings).ok());
+        Client client(QStringLiteral("sender"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), dir_.filePath(QStringLiteral("A.plt"))),
+                 kAck);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchDialog")), kAck);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchSend")), kAck);
+        QTRY_COMPARE_WITH_TIMEOUT((CloseMessageBoxes(), client.outcomes.size()), 1, 30000);
+        QCOMPARE(client.outcomes.front(), QStringLiteral("failed"));
+        QVERIFY(client.messages.front().contains(QStringLiteral("ghost")));
+        QVERIFY(!program_->commands->session().busy());
+        QVERIFY(!program_->launcher->busy());
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // 10,000 AddFile pokes in a row: each is answered, and the list holds exactly them. The
+    // figures go to the log for the benchmark note.
+    void manyPokes() {
+        const QString a = dir_.filePath(QStringLiteral("A.plt"));
+        Client client(QStringLiteral("many"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        const long rssBefore = ResidentKb();
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), a), kAck);
+        const qint64 first = timer.nsecsElapsed();
+        timer.restart();
+        for (int i = 1; i < 10000; ++i) {
+            if (client.Poke(QStringLiteral("AddFile"), a) != kAck) QFAIL("a poke was refused");
+        }
+        const qint64 rest = timer.elapsed();
+        QCOMPARE(program_->list.size(), std::size_t{10000});
+        qInfo("one poke %.3f ms; 9,999 more %lld ms; resident growth %ld kB", first / 1e6, rest,
+              ResidentKb() - rssBefore);
+        QVERIFY(rest < 20000);
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // Each exit code of kestrum-cli remote.
+    void remoteExitCodes() {
+        QCOMPARE(Cli({"remote", "--clear"}).exitCode, 0);
+        const Run refused = Cli({"remote", "--add", QStringLiteral("/") + QString(300, 'x')});
+        QCOMPARE(refused.exitCode, 3);
+        QVERIFY(refused.err.contains("AddFile"));
+        {
+            Client holder(QStringLiteral("holder"));
+            QVERIFY(holder.Connect());
+            QCOMPARE(Cli({"remote", "--clear"}).exitCode, 4);
+        }
+        QTRY_VERIFY(!program_->commands->session().connected());
+        // The printer still refuses every job, since the failed-send case.
+        const Run failed = Cli({"remote", "--clear", "--add",
+                                dir_.filePath(QStringLiteral("A.plt")), "--send", "--wait"});
+        QCOMPARE(failed.exitCode, 5);
+        QVERIFY(failed.err.contains("failed"));
+
+        program_.reset();  // the launcher is gone, and with it the name
+        QCOMPARE(Cli({"remote", "--clear"}).exitCode, 4);
+    }
+};
+
+}  // namespace
+}  // namespace kestrum
+
+QTEST_MAIN(kestrum::CommandInterfaceTest)
+#include "command_interface_test.moc"
