@@ -1,6 +1,8 @@
 #include "desktop/application.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QMessageBox>
 #include <array>
 #include <utility>
 
@@ -11,6 +13,7 @@
 #include "desktop/printer_selection_page.h"
 #include "platform/system_printer.h"
 #include "platform/system_spooler.h"
+#include "render/drawing_rendering.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
 
@@ -22,7 +25,9 @@ Application::Application(std::unique_ptr<Spooler> spooler, MessageSink* messages
 }
 
 Application::~Application() {
-    // The window and its pages go before the models they show.
+    // The bus clients lose the interface first; then the window and its pages go before the
+    // models they show.
+    commandInterface_.reset();
     mainWindow_.reset();
 }
 
@@ -76,6 +81,7 @@ void Application::Start(bool show) {
     mainWindow_->SetPageWidget(MainWindow::kPrinterView, printerSelectionPage_);
 
     CreateOptionPages();
+    CreateLauncher();
     if (pageCreator_) pageCreator_(*this);
 
     preferences_ = std::make_unique<Preferences>(settings_, *messages_);
@@ -138,6 +144,58 @@ void Application::CreateOptionPages() {
         // Edits still in the widgets reach the values before any save or send copies them.
         connect(this, &Application::ExportRequested, page, [page] { page->Export(); });
     }
+}
+
+void Application::CreateLauncher() {
+    renderer_ = RendererBinding::ForProgram();
+    if (renderer_.available()) drawingRenderer_ = std::make_shared<LibraryDrawingRenderer>(renderer_);
+    launchList_ = std::make_unique<LaunchList>(
+        renderer_.available()
+            ? LaunchList::DrawingTest(
+                  [this](const std::string& path) { return IsDrawingToRender(renderer_, path); })
+            : LaunchList::DrawingTest());
+    LauncherContext context{*launchList_,
+                            settings_,
+                            *options_,
+                            printerSelection_,
+                            ticket_,
+                            renderer_,
+                            *messages_,
+                            SendServices{spooler_.get(), &clock_, drawingRenderer_.get()},
+                            [this] { emit ExportRequested(); }};
+    launcher_ = new LauncherWindow(std::move(context), mainWindow_.get());
+    mainWindow_->SetPageWidget(MainWindow::kLauncherView, launcher_);
+    connect(launcher_, &LauncherWindow::MainWindowVisibilityRequested, mainWindow_.get(),
+            [this](bool show) { mainWindow_->setVisible(show); });
+    connect(launcher_, &LauncherWindow::SendFailed, this,
+            [this](const Message& message) { messages_->Show(message); });
+    connect(launcher_, &LauncherWindow::ConfigurationsRequested, this,
+            [this] { mainWindow_->RunCommand(MainWindow::kEditorCommand); });
+    connect(this, &Application::PlotFilesFolderChanged, launcher_,
+            [this](const QString& folder) { launcher_->ChangeFolder(folder); });
+    if (commandInterfaceWanted_) OpenCommandInterface();
+}
+
+void Application::OpenCommandInterface() {
+    commandInterface_ = std::make_unique<CommandInterface>(*launchList_, *launcher_);
+    // Said without a modal box: a desktop without a session bus must still start (and end on
+    // SIGTERM) without anybody answering it.
+    CollectingMessageSink refusal;
+    if (commandInterface_->Open(QDBusConnection::sessionBus(), refusal)) return;
+    for (const Message& message : refusal.messages()) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(message.caption),
+                                    QString::fromStdString(message.text), QMessageBox::Ok,
+                                    mainWindow_.get());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    }
+}
+
+void Application::OpenFiles(const QStringList& files) {
+    if (files.isEmpty() || launcher_ == nullptr) return;
+    mainWindow_->RunCommand(MainWindow::kLauncherCommand);
+    launcher_->OpenFromCommandLine(files);
 }
 
 }  // namespace kestrum

@@ -17,6 +17,8 @@
 
 #include "config/configuration_manager.h"
 #include "config/option_state.h"
+#include "desktop/command_host.h"
+#include "desktop/launcher_window.h"
 #include "desktop/message_box_sink.h"
 #include "desktop/pages/option_page_widgets.h"
 #include "platform/clock.h"
@@ -54,6 +56,15 @@ class Application : public QObject {
     // pictures and tests). The settings file is the user's (see platform/xdg_paths.h).
     void Start(bool show = true);
 
+    // Serves the command interface for other programs on the session bus (the real program; tests
+    // of the windows leave it off). Call before Start. When the name cannot be owned the program
+    // says so once, without waiting for an answer, and runs without the interface.
+    void EnableCommandInterface() { commandInterfaceWanted_ = true; }
+
+    // `kestrum FILE...`: plot files for the launch list, or a launch file to open; the launcher
+    // is shown.
+    void OpenFiles(const QStringList& files);
+
     // The command-interface instance for other programs belongs here, opened before the main
     // window and closed after it; it comes with its own front end.
 
@@ -68,6 +79,9 @@ class Application : public QObject {
     ConfigurationPage* configurationPage() const { return configurationPage_; }
     PreferencesPage* preferencesPage() const { return preferencesPage_; }
     PrinterSelectionPage* printerSelectionPage() const { return printerSelectionPage_; }
+    LauncherWindow* launcher() const { return launcher_; }
+    LaunchList& launchList() { return *launchList_; }
+    CommandInterface* commandInterface() const { return commandInterface_.get(); }
 
   signals:
     // The option values changed under the pages (a configuration loaded, New, a unit or printer
@@ -84,6 +98,9 @@ class Application : public QObject {
   private:
     // The six configuration pages, bound to their models and hosted in the main window.
     void CreateOptionPages();
+    // The launcher, its list and what its sends use, and the command interface over it.
+    void CreateLauncher();
+    void OpenCommandInterface();
 
     MessageBoxSink boxes_;
     MessageSink* messages_;
@@ -99,6 +116,13 @@ class Application : public QObject {
     PreferencesPage* preferencesPage_ = nullptr;
     PrinterSelectionPage* printerSelectionPage_ = nullptr;
     OptionPageWidgets optionPages_{};
+    RendererBinding renderer_;
+    std::shared_ptr<DrawingRenderer> drawingRenderer_;
+    std::unique_ptr<LaunchList> launchList_;
+    JobTicket ticket_;
+    LauncherWindow* launcher_ = nullptr;
+    std::unique_ptr<CommandInterface> commandInterface_;
+    bool commandInterfaceWanted_ = false;
     std::function<void(Application&)> pageCreator_;
 };
 

@@ -381,21 +381,9 @@ bool LauncherWindow::ChangeFolder(const QString& folder) {
                  MessageIcon::Exclamation);
             return false;
         }
-        // Remember the folder that worked, so the next start does not fail the same way.
+        // The settings keep the folder as read: Preferences rewrites a stored folder that has
+        // gone at start-up, and this run's other readers must see one value.
         target = QDir::cleanPath(fallback);
-        context_.settings.plotFilesFolder = target.toStdString();
-        context_.settings.configFilesFolder = target.toStdString();
-        if (!context_.settings.settingsFile.empty()) {
-            const auto& file = context_.settings.settingsFile;
-            Result<void> written =
-                profile::WriteString(file, "DefaultPath", "PlotFiles", target.toStdString());
-            if (written) {
-                written =
-                    profile::WriteString(file, "DefaultPath", "ConfigFiles", target.toStdString());
-            }
-            if (written) written = profile::Flush(file);
-            if (!written) Tell(written.error().message, "Kestrum", MessageIcon::Exclamation);
-        }
     }
     folder_ = target;
     folderLabel_->setText(folder_);
@@ -706,6 +694,7 @@ void LauncherWindow::Preview() {
 
 SendController::RequestSource LauncherWindow::RequestSource() {
     return [this]() -> std::optional<SendRequest> {
+        if (context_.beforeSend) context_.beforeSend();
         const ProgramSettings& settings = context_.settings;
         DeliverySettings delivery;
         delivery.printers = context_.printers.CheckedPrinters();

@@ -47,6 +47,9 @@ struct LauncherContext {
     const RendererBinding& renderer;
     MessageSink& messages;  // the main window's message boxes
     SendServices services;  // the spooler, the clock and the drawing renderer of sends
+    // Called on the user-interface thread just before a send copies `options`, so edits still
+    // in the configuration pages' widgets reach every entry of the send.
+    std::function<void()> beforeSend = {};
 };
 
 // The file dialogs the launcher opens. Each answers a path, or nothing when cancelled; tests

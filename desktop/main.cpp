@@ -76,7 +76,9 @@ int main(int argc, char* argv[]) {
 
     kestrum::Application application;
     const bool takePictures = parser.isSet(pictures);
+    if (!takePictures) application.EnableCommandInterface();
     application.Start(!takePictures);
+    if (!takePictures) application.OpenFiles(parser.positionalArguments());
     if (takePictures) {
         const int written = kestrum::TakePictures(application, parser.value(pictures));
         return written < 0 ? 1 : 0;
