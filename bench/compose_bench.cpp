@@ -11,7 +11,7 @@ namespace kestrum {
 namespace {
 
 class DiscardingPrintJob final : public PrintJob {
-public:
+  public:
     bool WriteToPrinter(const void*, std::size_t length) override {
         bytes += length;
         return true;
@@ -19,7 +19,9 @@ public:
     std::size_t bytes = 0;
 };
 
-std::string Text(int resource) { return std::string(LoadResourceString(resource)); }
+std::string Text(int resource) {
+    return std::string(LoadResourceString(resource));
+}
 
 CUserObject FullVelmarRecord() {
     CUserObject v = DefaultUserObject();
@@ -33,10 +35,15 @@ CUserObject FullVelmarRecord() {
             pen.lineUpper = Text(rid::kOffWord);
         }
     }
-    v.calcomp = {Text(rid::kPlotUnit3), Text(rid::kCalCompTrailerCR), Text(rid::kOnWord),
-                 Text(rid::kOnWord),    ".5",
-                 Text(rid::kOnWord),    Text(rid::kCalCompOn),
-                 "2",                   "0d",
+    v.calcomp = {Text(rid::kPlotUnit3),
+                 Text(rid::kCalCompTrailerCR),
+                 Text(rid::kOnWord),
+                 Text(rid::kOnWord),
+                 ".5",
+                 Text(rid::kOnWord),
+                 Text(rid::kCalCompOn),
+                 "2",
+                 "0d",
                  "1b"};
     v.stamp = {1, 24, 90, "500", "250", 1, 1, 1, "50", "10", "DRAWING CHECKED BY"};
     v.hpgl = {"7585", "90", Text(rid::kOnWord), Text(rid::kIgnoreWord), Text(rid::kHpglTrailerSC)};
@@ -48,9 +55,15 @@ CUserObject FullVelmarRecord() {
     v.job.pageScale = Text(rid::kSizeA0) + " " + Text(rid::kSizeA1);
     v.job.format = Text(rid::kFormatHpgl);
     v.job.rasterMode = Text(rid::kOnWord);
-    v.raster = {Text(rid::kRasterNormal), Text(rid::kRasterReverse), Text(rid::kDitherDP50),
-                Text(rid::kRasterNormal), Text(rid::kCalCompOn),     "1200",
-                "900",                    Text(rid::kCompressionTG4), Text(rid::kOnWord),
+    v.raster = {Text(rid::kRasterNormal),
+                Text(rid::kRasterReverse),
+                Text(rid::kDitherDP50),
+                Text(rid::kRasterNormal),
+                Text(rid::kCalCompOn),
+                "1200",
+                "900",
+                Text(rid::kCompressionTG4),
+                Text(rid::kOnWord),
                 "90"};
     return v;
 }

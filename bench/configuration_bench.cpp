@@ -16,11 +16,13 @@ namespace kestrum {
 namespace {
 
 class DiscardingSink final : public MessageSink {
-public:
+  public:
     void Show(const Message&) override {}
 };
 
-std::string Text(int resource) { return std::string(LoadResourceString(resource)); }
+std::string Text(int resource) {
+    return std::string(LoadResourceString(resource));
+}
 
 // A state whose every group holds values, so that every section and key is written.
 OptionState FullState() {
@@ -42,7 +44,8 @@ OptionState FullState() {
     v.hpgl.rotation = "90";
     v.calcomp.syncCount = "2";
     v.raster[9] = "90";
-    for (int i = 0; i < kColourCount; ++i) v.colourTable[static_cast<std::size_t>(i)].pen = std::to_string(i % 8 + 1);
+    for (int i = 0; i < kColourCount; ++i)
+        v.colourTable[static_cast<std::size_t>(i)].pen = std::to_string(i % 8 + 1);
     state.references = {"/srv/xref/a", "/srv/xref/b"};
     DiscardingSink sink;
     RefreshAll(state, sink);
@@ -50,8 +53,8 @@ OptionState FullState() {
 }
 
 std::filesystem::path BenchFile(const char* name) {
-    return std::filesystem::temp_directory_path() / (std::string("kestrum-bench-") + name + "-" +
-                                                     std::to_string(getpid()) + ".cfg");
+    return std::filesystem::temp_directory_path() /
+           (std::string("kestrum-bench-") + name + "-" + std::to_string(getpid()) + ".cfg");
 }
 
 void BM_LoadAllFullConfiguration(benchmark::State& bench) {

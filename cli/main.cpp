@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "cli/cli_commands.h"
-#include "cli/remote_command.h"
 #include "cli/preview_command.h"
+#include "cli/remote_command.h"
 #include "cli/render_command.h"
 #include "cli/send_commands.h"
 #include "shell/language_strings.h"

@@ -37,7 +37,7 @@ extern "C" void StopOnSignal(int) {
 constexpr int kStoppingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 class StoppingSignals {
-public:
+  public:
     explicit StoppingSignals(RunStateCell& state) {
         interruptible = &state;
         struct sigaction action {};
@@ -56,8 +56,8 @@ public:
     StoppingSignals(const StoppingSignals&) = delete;
     StoppingSignals& operator=(const StoppingSignals&) = delete;
 
-private:
-    struct sigaction previous_[std::size(kStoppingSignals)] {};
+  private:
+    struct sigaction previous_[std::size(kStoppingSignals)]{};
 };
 
 void PrintLine(const std::string& line) {
@@ -67,7 +67,7 @@ void PrintLine(const std::string& line) {
 // Progress on standard error: a bar that redraws itself on a terminal, a line per file elsewhere;
 // messages as "kestrum: <text>".
 class StderrProgress final : public DeliveryObserver {
-public:
+  public:
     StderrProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
 
     void DrawingRendering(const std::string& path) override {
@@ -99,7 +99,7 @@ public:
     }
     void ShowMessage(const Message& message) override { messages_.Show(message); }
 
-private:
+  private:
     bool terminal_;
     std::string file_;
     int shownPercent_ = -1;
@@ -110,7 +110,9 @@ Result<std::vector<PlotFileEntry>> EntriesFromOptions(const SendOptions& options
     if (!options.launchFile.empty()) return ReadLaunchFile(options.launchFile);
     std::string configuration;
     switch (options.config) {
-        case ConfigChoice::File: configuration = std::filesystem::absolute(options.configFile).string(); break;
+        case ConfigChoice::File:
+            configuration = std::filesystem::absolute(options.configFile).string();
+            break;
         case ConfigChoice::CurrentSettings:
             configuration = std::string(LoadResourceString(rid::kCurrentSettingsMarker));
             break;
@@ -121,7 +123,8 @@ Result<std::vector<PlotFileEntry>> EntriesFromOptions(const SendOptions& options
     std::vector<PlotFileEntry> entries;
     for (const std::string& plot : options.plotFiles) {
         if (auto regular = CheckPlotFileKind(plot); !regular) return regular.error();
-        if (auto readable = CheckReadableFile(plot, "plot file"); !readable) return readable.error();
+        if (auto readable = CheckReadableFile(plot, "plot file"); !readable)
+            return readable.error();
         PlotFileEntry entry;
         entry.filePath = std::filesystem::absolute(plot).string();
         entry.configuration = configuration;
@@ -140,7 +143,8 @@ int RunPrinters(std::FILE* out) {
         return kExitFailed;
     }
     if (const auto& unreachable = spooler->schedulerError()) PrintError(unreachable->message);
-    for (const PrinterQueue& queue : printers.value()) std::fprintf(out, "%s\n", queue.name.c_str());
+    for (const PrinterQueue& queue : printers.value())
+        std::fprintf(out, "%s\n", queue.name.c_str());
     return std::fflush(out) == 0 ? kExitOk : kExitFailed;
 }
 
@@ -156,20 +160,20 @@ int WaitForPrinters(const DeliveryResult& result, int seconds) {
     }
     bool allCompleted = true;
     JobOutcomeWatcher watcher;
-    watcher.Follow(
-        jobs,
-        [&allCompleted](const JobOutcome& outcome) {
-            if (outcome.completed()) return;
-            allCompleted = false;
-            PrintError(JobOutcomeText(outcome));
-        },
-        {std::chrono::seconds(seconds), std::chrono::milliseconds(500)});
+    watcher.Follow(jobs,
+                   [&allCompleted](const JobOutcome& outcome) {
+                       if (outcome.completed()) return;
+                       allCompleted = false;
+                       PrintError(JobOutcomeText(outcome));
+                   },
+                   {std::chrono::seconds(seconds), std::chrono::milliseconds(500)});
     return allCompleted ? kExitOk : kExitFailed;
 }
 
 int RunSend(const SendOptions& options) {
     if (options.config == ConfigChoice::File) {
-        if (auto readable = CheckReadableFile(options.configFile, "configuration file"); !readable) {
+        if (auto readable = CheckReadableFile(options.configFile, "configuration file");
+            !readable) {
             PrintError(readable.error().message);
             return kExitBadInput;
         }
@@ -222,7 +226,8 @@ int RunSend(const SendOptions& options) {
     switch (result.outcome) {
         case DeliveryOutcome::Completed:
             return options.waitSeconds ? WaitForPrinters(result, *options.waitSeconds) : kExitOk;
-        case DeliveryOutcome::NothingSent: return kExitOk;
+        case DeliveryOutcome::NothingSent:
+            return kExitOk;
         case DeliveryOutcome::Cancelled:
             if (!result.jobWasOpen) {
                 PrintError(LaunchText(rid::kCliCancelledNoJob));

@@ -33,8 +33,8 @@ int RunSend(const SendOptions& options);
 struct SendConfigOptions {
     std::string configFile;
     std::string printer;
-    bool ksl = false;       // --mode ksl
-    bool queueKind = false; // --kind queue
+    bool ksl = false;        // --mode ksl
+    bool queueKind = false;  // --kind queue
     bool setCurrent = false;
 };
 

@@ -12,7 +12,7 @@ namespace kestrum {
 inline constexpr char kEsc = '\x1b';
 
 class CompositionBuffer {
-public:
+  public:
     // A block is never longer than this; text beyond it is dropped rather than overrunning.
     static constexpr std::size_t kCapacity = 5000;
 
@@ -24,7 +24,8 @@ public:
     // Appends up to the first zero byte: a block is a text, and a zero inside it would end the
     // text early on the controller's side.
     void Append(std::string_view text) {
-        if (auto zero = text.find('\0'); zero != std::string_view::npos) text = text.substr(0, zero);
+        if (auto zero = text.find('\0'); zero != std::string_view::npos)
+            text = text.substr(0, zero);
         const std::size_t room = kCapacity - 1 - text_.size();
         text_.append(text.substr(0, room));
     }
@@ -36,11 +37,13 @@ public:
         Append(command);
     }
 
-private:
+  private:
     std::string text_;
 };
 
 // The CommandTerminator: "!" while the set-current flag is 1, ":" otherwise.
-inline char CommandTerminator(int setCurrentFlag) { return setCurrentFlag == 1 ? '!' : ':'; }
+inline char CommandTerminator(int setCurrentFlag) {
+    return setCurrentFlag == 1 ? '!' : ':';
+}
 
 }  // namespace kestrum

@@ -64,17 +64,16 @@ void PenCommand(CompositionBuffer& buffer, PenDialect dialect, const PenCommandI
     if (in.width >= 1 && in.width <= 31) buffer.Append("W" + std::to_string(in.width));
 
     const int noLineEnd = dialect == PenDialect::Hpgl ? rid::kStyleNone : rid::kOffWord;
-    buffer.Append(FirstMatch(in.lineEnd,
-                     std::array<TextChoice, 4>{{{noLineEnd, "CN"},
-                                          {rid::kStyleRound, "CR"},
-                                          {rid::kStyleSquare, "CS"},
-                                          {rid::kStyleTriangular, "CT"}}}));
-    buffer.Append(FirstMatch(in.lineJoin,
-                     std::array<TextChoice, 5>{{{rid::kStyleNone, "JN"},
-                                          {rid::kStyleRound, "JR"},
-                                          {rid::kStyleTriangular, "JT"},
-                                          {rid::kStyleBevel, "JB"},
-                                          {rid::kStyleMiter, "JM"}}}));
+    buffer.Append(
+        FirstMatch(in.lineEnd, std::array<TextChoice, 4>{{{noLineEnd, "CN"},
+                                                          {rid::kStyleRound, "CR"},
+                                                          {rid::kStyleSquare, "CS"},
+                                                          {rid::kStyleTriangular, "CT"}}}));
+    buffer.Append(FirstMatch(in.lineJoin, std::array<TextChoice, 5>{{{rid::kStyleNone, "JN"},
+                                                                     {rid::kStyleRound, "JR"},
+                                                                     {rid::kStyleTriangular, "JT"},
+                                                                     {rid::kStyleBevel, "JB"},
+                                                                     {rid::kStyleMiter, "JM"}}}));
     if (in.grayLevel <= 100 && in.grayLevel % 10 == 0) {
         buffer.Append("G" + std::to_string(in.grayLevel));
     }
@@ -116,8 +115,8 @@ CalCompSettingsInputs PrepareCalCompSettings(const CalCompSettings& s) {
     }
     in.syncCharacter = s.syncCharacter;
     in.endOfMessageCharacter = s.endOfMessageCharacter;
-    in.syncCount = MatchesResource(s.syncCount, rid::kSyncCountDefault) ? -1
-                                                                          : LeadingInteger(s.syncCount);
+    in.syncCount =
+        MatchesResource(s.syncCount, rid::kSyncCountDefault) ? -1 : LeadingInteger(s.syncCount);
     const std::initializer_list<int> on{rid::kCalCompOn, rid::kOnWord};
     const std::initializer_list<int> off{rid::kCalCompOff, rid::kOffWord};
     in.checksum = TriStateValue(s.checksum, on, off);
@@ -141,8 +140,7 @@ void CalCompSettingsBlock(CompositionBuffer& buffer, const CalCompSettingsInputs
         AppendCommandWithTerminator(buffer, ".CCEOM " + eom, terminator);
     }
     if (in.syncCount == 1 || in.syncCount == 2) {
-        AppendCommandWithTerminator(buffer, ".CC#SYNC " + std::to_string(in.syncCount),
-                                    terminator);
+        AppendCommandWithTerminator(buffer, ".CC#SYNC " + std::to_string(in.syncCount), terminator);
     }
     AppendOnOff(buffer, in.checksum, ".CCSUM", terminator);
     constexpr std::array<TextChoice, 3> kTrailers{{{rid::kOffWord, ".CCTRAIL NO"},

@@ -15,15 +15,15 @@ namespace {
 
 // Sizes in the order they are tried; the name is what the controller is sent.
 constexpr std::array<TextChoice, 10> kSizes{{{rid::kSizeA, "A"},
-                                         {rid::kSizeB, "B"},
-                                         {rid::kSizeC, "C"},
-                                         {rid::kSizeD, "D"},
-                                         {rid::kSizeE, "E"},
-                                         {rid::kSizeA0, "A0"},
-                                         {rid::kSizeA1, "A1"},
-                                         {rid::kSizeA2, "A2"},
-                                         {rid::kSizeA3, "A3"},
-                                         {rid::kSizeA4, "A4"}}};
+                                             {rid::kSizeB, "B"},
+                                             {rid::kSizeC, "C"},
+                                             {rid::kSizeD, "D"},
+                                             {rid::kSizeE, "E"},
+                                             {rid::kSizeA0, "A0"},
+                                             {rid::kSizeA1, "A1"},
+                                             {rid::kSizeA2, "A2"},
+                                             {rid::kSizeA3, "A3"},
+                                             {rid::kSizeA4, "A4"}}};
 
 // Appends ESC + command + terminator for every choice the value matches.
 template <std::size_t N>
@@ -102,9 +102,9 @@ void JobHeaderBlock(CompositionBuffer& buffer, const JobHeaderInputs& in, char t
     }
     AppendMatching(buffer, in.format,
                    std::array<TextChoice, 4>{{{rid::kFormatA, ".FORMAT A"},
-                                          {rid::kFormatHpgl, ".FORMAT HP"},
-                                          {rid::kFormatCalComp, ".FORMAT CC"},
-                                          {rid::kFormatPostScript, ".FORMAT PS"}}},
+                                              {rid::kFormatHpgl, ".FORMAT HP"},
+                                              {rid::kFormatCalComp, ".FORMAT CC"},
+                                              {rid::kFormatPostScript, ".FORMAT PS"}}},
                    terminator);
     // The raster mode switch ends with a fixed ":" whatever the terminator.
     if (!in.rasterMode.empty() && MatchesResource(in.rasterMode, rid::kOnWord)) {
@@ -112,14 +112,14 @@ void JobHeaderBlock(CompositionBuffer& buffer, const JobHeaderInputs& in, char t
     }
     AppendMatching(buffer, in.tray,
                    std::array<TextChoice, 4>{{{rid::kTray100, ".TRAY 100"},
-                                          {rid::kTray1, ".TRAY 1"},
-                                          {rid::kTray2, ".TRAY 2"},
-                                          {rid::kTray3, ".TRAY 3"}}},
+                                              {rid::kTray1, ".TRAY 1"},
+                                              {rid::kTray2, ".TRAY 2"},
+                                              {rid::kTray3, ".TRAY 3"}}},
                    terminator);
     AppendMatching(buffer, in.media,
                    std::array<TextChoice, 3>{{{rid::kMediaBond, ".MEDIA BOND"},
-                                          {rid::kMediaVellum, ".MEDIA VELLUM"},
-                                          {rid::kMediaFilm, ".MEDIA FILM"}}},
+                                              {rid::kMediaVellum, ".MEDIA VELLUM"},
+                                              {rid::kMediaFilm, ".MEDIA FILM"}}},
                    terminator);
     AppendPageScale(buffer, in.pageScale, terminator);
     AppendPageSize(buffer, in.pageSize, terminator);
@@ -139,9 +139,12 @@ void FolderCommand(CompositionBuffer& buffer, int folding) {
 
 bool RasterSettingsBlock(CompositionBuffer& buffer, const RasterInputs& in, char terminator) {
     const auto& v = in.texts;
-    constexpr std::array<TextChoice, 2> kImageII{{{rid::kRasterNormal, "IIN"}, {rid::kRasterReverse, "IIR"}}};
-    constexpr std::array<TextChoice, 2> kImageIY{{{rid::kRasterNormal, "IYN"}, {rid::kRasterReverse, "IYR"}}};
-    constexpr std::array<TextChoice, 2> kImageIP{{{rid::kRasterNormal, "IPN"}, {rid::kRasterReverse, "IPR"}}};
+    constexpr std::array<TextChoice, 2> kImageII{
+        {{rid::kRasterNormal, "IIN"}, {rid::kRasterReverse, "IIR"}}};
+    constexpr std::array<TextChoice, 2> kImageIY{
+        {{rid::kRasterNormal, "IYN"}, {rid::kRasterReverse, "IYR"}}};
+    constexpr std::array<TextChoice, 2> kImageIP{
+        {{rid::kRasterNormal, "IPN"}, {rid::kRasterReverse, "IPR"}}};
     buffer.Clear();
     buffer.AppendCommand(".G");
     buffer.Append(FirstMatch(v[0], kImageII));
@@ -154,7 +157,8 @@ bool RasterSettingsBlock(CompositionBuffer& buffer, const RasterInputs& in, char
                                                               {rid::kDitherDP50, "DP50"}}}));
     if (in.imageTriState == 1) buffer.Append("IME");
     if (in.imageTriState == 0) buffer.Append("IMD");
-    buffer.Append(FirstMatch(v[8], std::array<TextChoice, 2>{{{rid::kOnWord, "ICE"}, {rid::kOffWord, "ICD"}}}));
+    buffer.Append(FirstMatch(
+        v[8], std::array<TextChoice, 2>{{{rid::kOnWord, "ICE"}, {rid::kOffWord, "ICD"}}}));
     // The rotation list holds plain numbers, not numbered texts.
     if (v[9] == "0") buffer.Append("R0");
     if (v[9] == "90") buffer.Append("R9");
@@ -167,8 +171,10 @@ bool RasterSettingsBlock(CompositionBuffer& buffer, const RasterInputs& in, char
 
     // The compression value is compared with regard to case.
     std::string_view codeWord;
-    if (v[7] == LoadResourceString(rid::kCompressionTG4)) codeWord = "TG4";
-    else if (v[7] == LoadResourceString(rid::kCompressionC4)) codeWord = "C4";
+    if (v[7] == LoadResourceString(rid::kCompressionTG4))
+        codeWord = "TG4";
+    else if (v[7] == LoadResourceString(rid::kCompressionC4))
+        codeWord = "C4";
     if (codeWord.empty()) return false;
     buffer.AppendCommand(".G");
     buffer.Append(codeWord);

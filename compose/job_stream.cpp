@@ -48,10 +48,7 @@ bool AnyRasterValueSet(const RasterValues& raster) {
 
 JobStreamComposer::JobStreamComposer(const CUserObject& values, PrinterType printerType,
                                      const Clock& clock, HeaderExports* exports)
-    : values_(values),
-      printerType_(printerType),
-      clock_(clock),
-      exports_(exports) {}
+    : values_(values), printerType_(printerType), clock_(clock), exports_(exports) {}
 
 Result<void> JobStreamComposer::Outcome() const {
     if (!failed_) return Ok();
@@ -63,9 +60,12 @@ Result<void> JobStreamComposer::ComposeJobHeader(PrintJob& job) {
     failed_ = false;
     if (exports_ != nullptr) exports_->ExportForHeader();
     switch (printerType_) {
-        case PrinterType::Velmar: return ComposeVelmarHeader(job);
-        case PrinterType::Oce9400: return ComposeRchHeader(job);
-        case PrinterType::Generic: break;
+        case PrinterType::Velmar:
+            return ComposeVelmarHeader(job);
+        case PrinterType::Oce9400:
+            return ComposeRchHeader(job);
+        case PrinterType::Generic:
+            break;
     }
     return Ok();
 }

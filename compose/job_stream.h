@@ -19,7 +19,7 @@ namespace kestrum {
 // header, and keeps between a header and the trailer of the same entry only whether compressed
 // raster data was announced.
 class JobStreamComposer {
-public:
+  public:
     // `values` is read at each composition and must outlive the composer, as must the others.
     JobStreamComposer(const CUserObject& values, PrinterType printerType, const Clock& clock,
                       HeaderExports* exports = nullptr);
@@ -34,7 +34,7 @@ public:
 
     bool compressedRasterFlag() const { return compressedRaster_; }
 
-private:
+  private:
     Result<void> ComposeVelmarHeader(PrintJob& job);
     Result<void> ComposeRchHeader(PrintJob& job);
     Result<void> Outcome() const;

@@ -13,16 +13,16 @@
 namespace kestrum {
 
 struct TextStampInputs {
-    std::uint16_t pointSize = 8;    // P
-    std::uint16_t angle = 0;        // O
-    std::uint16_t horizontal = 0;   // C, hundredths of an inch
-    std::uint16_t vertical = 0;     // L, hundredths of an inch
-    std::uint8_t gValue = 100;      // G
-    std::uint8_t sValue = 0;        // S
+    std::uint16_t pointSize = 8;   // P
+    std::uint16_t angle = 0;       // O
+    std::uint16_t horizontal = 0;  // C, hundredths of an inch
+    std::uint16_t vertical = 0;    // L, hundredths of an inch
+    std::uint8_t gValue = 100;     // G
+    std::uint8_t sValue = 0;       // S
     bool hSwitch = false;
     std::string_view text;
-    std::uint8_t timeSwitch = 0;    // the time is added only when exactly 1
-    std::uint8_t dateSwitch = 0;    // the date is added only when exactly 1
+    std::uint8_t timeSwitch = 0;  // the time is added only when exactly 1
+    std::uint8_t dateSwitch = 0;  // the date is added only when exactly 1
 };
 
 TextStampInputs PrepareTextStamp(const TextStampValues& values);

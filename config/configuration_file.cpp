@@ -60,14 +60,14 @@ Result<void> SaveAll(OptionState& s, const std::filesystem::path& file, MessageS
     Result<void> saved = batch.Commit();
     if (saved) saved = profile::Flush(file);
     if (!saved) {
-        return Error{MakeMessage(rid::kCannotSaveConfiguration, MessageIcon::Stop,
-                                 saved.error().message)
-                         .text,
-                     rid::kCannotSaveConfiguration, ErrorKind::File};
+        return Error{
+            MakeMessage(rid::kCannotSaveConfiguration, MessageIcon::Stop, saved.error().message)
+                .text,
+            rid::kCannotSaveConfiguration, ErrorKind::File};
     }
     if (!ok) {
-        Error refused = MakeError(rid::kCannotSaveConfiguration, ErrorKind::File,
-                                  "\"" + file.string() + "\"");
+        Error refused =
+            MakeError(rid::kCannotSaveConfiguration, ErrorKind::File, "\"" + file.string() + "\"");
         refused.shown = true;
         return refused;
     }

@@ -35,11 +35,11 @@ void ResetAll(OptionState& state, MessageSink& messages);
 // The exports the composer runs before every header: the first five groups' pages into their
 // values (the AutoCAD group is exported only for rendering).
 class OptionStateExports final : public HeaderExports {
-public:
+  public:
     explicit OptionStateExports(OptionState& state) : state_(state) {}
     void ExportForHeader() override;
 
-private:
+  private:
     OptionState& state_;
 };
 

@@ -12,8 +12,8 @@
 #include "platform/private_profile.h"
 #include "platform/system_printer.h"
 #include "platform/unique_fd.h"
-#include "shell/message_sink.h"
 #include "shell/language_strings.h"
+#include "shell/message_sink.h"
 #include "shell/resource_ids.h"
 
 namespace kestrum {

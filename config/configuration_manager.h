@@ -16,7 +16,7 @@
 namespace kestrum {
 
 class ConfigurationManager {
-public:
+  public:
     // Answers the system default printer as "name,driver,port"; the spooler's by default.
     using DefaultPrinterSource = std::function<std::string()>;
 
@@ -62,7 +62,7 @@ public:
     void SetKind(ConfigurationKind kind) { state_.values.kind = kind; }
     void SetSetCurrentFlag(bool on) { state_.values.setCurrentFlag = on ? 1 : 0; }
 
-private:
+  private:
     void Initialise();
     void TakeSystemDefaultPrinter();
 

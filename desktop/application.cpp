@@ -127,8 +127,8 @@ void Application::Start(bool show) {
 }
 
 void Application::CreateOptionPages() {
-    optionPages_ = CreateOptionPageWidgets(*options_, settings_.settingsFile, *messages_,
-                                           mainWindow_.get());
+    optionPages_ =
+        CreateOptionPageWidgets(*options_, settings_.settingsFile, *messages_, mainWindow_.get());
     const std::array<std::pair<int, OptionPageWidget*>, 6> views = {{
         {MainWindow::kTextStampView, optionPages_.stamp},
         {MainWindow::kJobOptionsView, optionPages_.job},
@@ -148,12 +148,13 @@ void Application::CreateOptionPages() {
 
 void Application::CreateLauncher() {
     renderer_ = RendererBinding::ForProgram();
-    if (renderer_.available()) drawingRenderer_ = std::make_shared<LibraryDrawingRenderer>(renderer_);
+    if (renderer_.available())
+        drawingRenderer_ = std::make_shared<LibraryDrawingRenderer>(renderer_);
     launchList_ = std::make_unique<LaunchList>(
-        renderer_.available()
-            ? LaunchList::DrawingTest(
-                  [this](const std::string& path) { return IsDrawingToRender(renderer_, path); })
-            : LaunchList::DrawingTest());
+        renderer_.available() ? LaunchList::DrawingTest([this](const std::string& path) {
+            return IsDrawingToRender(renderer_, path);
+        })
+                              : LaunchList::DrawingTest());
     LauncherContext context{*launchList_,
                             settings_,
                             *options_,

@@ -14,10 +14,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "launch/configuration_sender.h"
 #include "desktop/icons.h"
 #include "desktop/page_binder.h"
 #include "desktop/ui_text.h"
+#include "launch/configuration_sender.h"
 #include "shell/resource_ids.h"
 
 namespace kestrum {

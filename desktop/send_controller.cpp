@@ -80,7 +80,9 @@ SendController::SendController(LaunchStatus& status, SendServices services, Requ
     status_.PrepareForWorker();
 }
 
-SendController::~SendController() { Stop(); }
+SendController::~SendController() {
+    Stop();
+}
 
 void SendController::ToggleStartPause() {
     const RunState state = status_.ToggleStartPause();

@@ -16,7 +16,7 @@
 namespace {
 
 class DiscardingSink final : public kestrum::MessageSink {
-public:
+  public:
     void Show(const kestrum::Message&) override {}
 };
 

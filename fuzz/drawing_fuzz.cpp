@@ -31,7 +31,8 @@ struct ShapeCheck {
         Require(!s.vertices.empty());
         for (const PolylineVertex& v : s.vertices) Require(Finite(v.at) && std::isfinite(v.bulge));
         Require(s.widths.empty() || s.widths.size() == s.vertices.size());
-        for (const SegmentWidth& w : s.widths) Require(std::isfinite(w.start) && std::isfinite(w.end));
+        for (const SegmentWidth& w : s.widths)
+            Require(std::isfinite(w.start) && std::isfinite(w.end));
     }
     void operator()(const Ray& s) const { Require(Finite(s.start) && Finite(s.direction)); }
     void operator()(const Hatch& s) const {

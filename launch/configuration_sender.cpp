@@ -13,8 +13,8 @@
 #include "platform/error_text.h"
 #include "platform/private_profile.h"
 #include "platform/unique_fd.h"
-#include "shell/message_sink.h"
 #include "shell/language_strings.h"
+#include "shell/message_sink.h"
 #include "shell/resource_ids.h"
 
 namespace kestrum {
@@ -144,14 +144,15 @@ Result<void> ConfigurationSender::SendConfigurationText(SpoolJob& job) {
         job.AbortPrintJob();
         // Why the save failed is shown now; that the send stopped is for the caller to show.
         ShowError(messages_, saved.error(), MessageIcon::Stop);
-        return Error{FormatResourceString(rid::kConfigurationNotSentMessage, {copy.path().string()}),
-                     rid::kConfigurationNotSentMessage, ErrorKind::File};
+        return Error{
+            FormatResourceString(rid::kConfigurationNotSentMessage, {copy.path().string()}),
+            rid::kConfigurationNotSentMessage, ErrorKind::File};
     }
 
     const UniqueFd fd(::open(copy.path().c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
-        return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(errno)),
-                      job, ErrorKind::File);
+        return Refuse(rid::kScriptTempReadFailedMessage, Quoted(copy.path(), ErrorText(errno)), job,
+                      ErrorKind::File);
     }
     char piece[kPieceSize];
     for (;;) {

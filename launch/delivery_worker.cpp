@@ -132,7 +132,8 @@ DeliveryResult DeliveryWorker::Run() {
 
     // The worker's own list is put in send order once, so that every printer and the accounting
     // lines use it as it stands, without a copy per printer.
-    if (settings_.reverseOrder && !settings_.collated) std::reverse(entries_.begin(), entries_.end());
+    if (settings_.reverseOrder && !settings_.collated)
+        std::reverse(entries_.begin(), entries_.end());
     for (PlotFileEntry& entry : entries_) entry.renderedFile.clear();
 
     if (settings_.outputMode == OutputMode::Device && renderer_ != nullptr && !RenderDrawings()) {
@@ -228,9 +229,9 @@ DeliveryWorker::Step DeliveryWorker::SendToPrinter(const std::string& printer,
     if (auto ended = job.EndPrintJob(); !ended) {
         unaccount();
         jobWithdrawn_ = job.withdrawn();
-        messages_.Show(MakeMessage(jobWithdrawn_ ? rid::kPrinterWriteFailedMessage
-                                                 : rid::kPrinterStoppedMessage,
-                                   MessageIcon::Exclamation, ended.error().message));
+        messages_.Show(MakeMessage(
+            jobWithdrawn_ ? rid::kPrinterWriteFailedMessage : rid::kPrinterStoppedMessage,
+            MessageIcon::Exclamation, ended.error().message));
         return Step::Fail;
     }
     endedJobId_ = job.jobId();
@@ -340,9 +341,9 @@ DeliveryWorker::Step DeliveryWorker::CopyFileData(SpoolJob& job, const PlotFileE
             }
         }
         if (!job.WriteToPrinter(piece, static_cast<std::size_t>(got))) {
-            return FileFailure(job.withdrawn() ? rid::kPrinterWriteFailedMessage
-                                               : rid::kPrinterStoppedMessage,
-                               job.lastError());
+            return FileFailure(
+                job.withdrawn() ? rid::kPrinterWriteFailedMessage : rid::kPrinterStoppedMessage,
+                job.lastError());
         }
         if (ended) return Step::Go;
     }

@@ -36,10 +36,10 @@ struct DeliverySettings {
     std::vector<std::string> printers;  // the checked queues, in list order
     PrinterType printerType = PrinterType::Velmar;
     OutputMode outputMode = OutputMode::Device;
-    bool collated = false;      // the controller makes the copies (hardware options)
+    bool collated = false;  // the controller makes the copies (hardware options)
     bool reverseOrder = false;
-    int jobCopies = 1;          // 1 to 100: the status window's copies choice + 1
-    bool jobTicket = false;     // write accounting lines after each printer's entries
+    int jobCopies = 1;       // 1 to 100: the status window's copies choice + 1
+    bool jobTicket = false;  // write accounting lines after each printer's entries
     // Pauses after each copy, which slow controllers need between job streams.
     std::chrono::milliseconds pauseAfterCopyCollated{1000};
     std::chrono::milliseconds pauseAfterCopyPerSet{300};
@@ -77,7 +77,7 @@ struct DeliveryResult {
 // report per kProgressBytes and kProgressInterval (whichever comes later), and always one for a
 // file's last byte, so a queued signal per report stays cheap for any file size.
 class DeliveryObserver {
-public:
+  public:
     static constexpr std::uint64_t kProgressBytes = 64 * 1024;
     static constexpr std::chrono::milliseconds kProgressInterval{40};
 
@@ -98,19 +98,19 @@ public:
 
 // Writes the accounting lines of one printer's job before it is ended; false when it failed, has
 // told the user and aborted the job. `sendList` is the worker's own list in send order.
-using AccountingHook = std::function<bool(std::span<const PlotFileEntry> sendList,
-                                          int jobCopies, SpoolJob& job)>;
+using AccountingHook =
+    std::function<bool(std::span<const PlotFileEntry> sendList, int jobCopies, SpoolJob& job)>;
 // Called when a job whose lines were written could not be ended after all: the lines of a job
 // that was not printed are taken back.
 using AccountingWithdrawHook = std::function<void()>;
 
 class DeliveryWorker {
-public:
+  public:
     // The worker owns `state` and `entries` (copies taken on the front end's thread); the rest
     // must outlive it.
     DeliveryWorker(Spooler& spooler, OptionState state, std::vector<PlotFileEntry> entries,
-                   DeliverySettings settings, RunStateCell& runState,
-                   DeliveryObserver& observer, MessageSink& messages, const Clock& clock);
+                   DeliverySettings settings, RunStateCell& runState, DeliveryObserver& observer,
+                   MessageSink& messages, const Clock& clock);
     ~DeliveryWorker();
     // The composer points into the worker's own option state.
     DeliveryWorker(const DeliveryWorker&) = delete;
@@ -134,7 +134,7 @@ public:
     // a send).
     const std::vector<PlotFileEntry>& entries() const { return entries_; }
 
-private:
+  private:
     enum class Step { Go, Cancel, Fail };
 
     bool WaitWhilePaused();

@@ -192,10 +192,9 @@ Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std:
         mode = st.st_mode & 07777;
     }
 
-    const auto failure =
-        ReplaceFileContents(target,
-                            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                            mode, std::nullopt, ".kestrum-lch-");
+    const auto failure = ReplaceFileContents(
+        target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), mode,
+        std::nullopt, ".kestrum-lch-");
     if (!failure) return Ok();
     const std::string cause = " (" + ErrorText(failure->error) + ").";
     switch (failure->step) {
@@ -206,9 +205,12 @@ Result<void> ReplaceFile(const std::filesystem::path& file, std::span<const std:
             return CannotWrite(file, "cannot create a file in its folder" + cause);
         case AtomicFile::Step::Permissions:
             return CannotWrite(file, "setting its permissions failed" + cause);
-        case AtomicFile::Step::Write: return CannotWrite(file, "writing failed" + cause);
-        case AtomicFile::Step::Sync: return CannotWrite(file, "saving to disk failed" + cause);
-        case AtomicFile::Step::Rename: break;
+        case AtomicFile::Step::Write:
+            return CannotWrite(file, "writing failed" + cause);
+        case AtomicFile::Step::Sync:
+            return CannotWrite(file, "saving to disk failed" + cause);
+        case AtomicFile::Step::Rename:
+            break;
     }
     return CannotWrite(file, "replacing the file failed" + cause);
 }

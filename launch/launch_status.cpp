@@ -57,7 +57,8 @@ RunState LaunchStatus::ReturnToWaiting() {
 }
 
 std::string_view LaunchStatus::StartPauseCaption() const {
-    return LoadResourceString(runState() == RunState::Running ? rid::kPauseCaption : rid::kStartCaption);
+    return LoadResourceString(runState() == RunState::Running ? rid::kPauseCaption
+                                                              : rid::kStartCaption);
 }
 
 void LaunchStatus::OnShownOrHidden(PrinterType printerType) {
@@ -85,9 +86,9 @@ std::vector<std::string> LaunchStatus::CopiesItems() {
 
 Result<void> LaunchStatus::SetCopiesChoice(int index) {
     if (index < 0 || index >= kCopiesChoices) {
-        return Fail(LaunchText(rid::kCopiesOutOfRange,
-                               {std::to_string(kCopiesChoices),
-                                std::to_string(static_cast<long long>(index) + 1)}));
+        return Fail(LaunchText(
+            rid::kCopiesOutOfRange,
+            {std::to_string(kCopiesChoices), std::to_string(static_cast<long long>(index) + 1)}));
     }
     copiesChoice_.store(index);
     return Ok();

@@ -600,15 +600,13 @@ bool AutoCadPage::Apply(const ControlEvent& event, CUserObject& values, MessageS
             }
             break;
         case K::Edit: {
-            for (auto [id, edit] : {std::pair{kPaperXEdit, &paperX}, std::pair{kPaperYEdit, &paperY},
-                                    std::pair{kMarginAEdit, &marginA},
-                                    std::pair{kMarginBEdit, &marginB},
-                                    std::pair{kMarginCEdit, &marginC},
-                                    std::pair{kMarginDEdit, &marginD},
-                                    std::pair{kPlottedUnitsEdit, &plottedUnits},
-                                    std::pair{kDrawingUnitsEdit, &drawingUnits},
-                                    std::pair{kOffsetXEdit, &offsetX},
-                                    std::pair{kOffsetYEdit, &offsetY}}) {
+            for (auto [id, edit] :
+                 {std::pair{kPaperXEdit, &paperX}, std::pair{kPaperYEdit, &paperY},
+                  std::pair{kMarginAEdit, &marginA}, std::pair{kMarginBEdit, &marginB},
+                  std::pair{kMarginCEdit, &marginC}, std::pair{kMarginDEdit, &marginD},
+                  std::pair{kPlottedUnitsEdit, &plottedUnits},
+                  std::pair{kDrawingUnitsEdit, &drawingUnits}, std::pair{kOffsetXEdit, &offsetX},
+                  std::pair{kOffsetYEdit, &offsetY}}) {
                 if (id == event.id) {
                     edit->text = event.text;
                     return true;

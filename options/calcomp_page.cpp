@@ -73,7 +73,8 @@ bool CalCompPage::ChooseSetting(int control, int entry) {
 
 std::vector<PageControl> CalCompPage::Controls() {
     std::vector<PageControl> controls;
-    for (const Binding& b : kSettingLists) controls.push_back(PageControl::OfList(b.control, this->*b.list));
+    for (const Binding& b : kSettingLists)
+        controls.push_back(PageControl::OfList(b.control, this->*b.list));
     controls.push_back(PageControl::OfEdit(kSyncCharacterEdit, syncCharacter));
     controls.push_back(PageControl::OfEdit(kEndOfMessageEdit, endOfMessageCharacter));
     penTable.AppendControls(controls, kPenSelector);

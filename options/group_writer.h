@@ -13,11 +13,13 @@
 namespace kestrum {
 
 class GroupWriter {
-public:
+  public:
     // `file` and `messages` must outlive the writer. An empty caption means "Kestrum".
     GroupWriter(const std::filesystem::path& file, int failureMessage, MessageSink& messages,
                 std::string caption = {})
-        : file_(file), failureMessage_(failureMessage), messages_(messages),
+        : file_(file),
+          failureMessage_(failureMessage),
+          messages_(messages),
           caption_(std::move(caption)) {}
 
     // Each call answers whether its own write went through.
@@ -42,7 +44,7 @@ public:
 
     bool ok() const { return ok_; }
 
-private:
+  private:
     bool Check(const Result<void>& result) {
         if (result) return true;
         ok_ = false;

@@ -88,7 +88,8 @@ bool HpglPage::ChooseSetting(int control, int entry) {
 
 std::vector<PageControl> HpglPage::Controls() {
     std::vector<PageControl> controls;
-    for (const Binding& b : kSettingLists) controls.push_back(PageControl::OfList(b.control, this->*b.list));
+    for (const Binding& b : kSettingLists)
+        controls.push_back(PageControl::OfList(b.control, this->*b.list));
     penTable.AppendControls(controls, kPenSelector);
     controls.push_back(PageControl::OfButton(kApplyButton));
     return controls;

@@ -31,11 +31,11 @@ struct PageControl {
     ListControl* list = nullptr;
     CheckControl* check = nullptr;
     EditControl* edit = nullptr;
-    RadioGroup* radio = nullptr;         // the group; this button is on when radio->chosen == id
-    const bool* enabled = nullptr;       // Button, Label, or a radio enabled apart from its group;
-                                         // null: follows the group, or always enabled
-    const std::string* text = nullptr;   // Label: the text shown (unit labels and alike)
-    const int* picture = nullptr;        // Label: the number of the icon shown, when it is one
+    RadioGroup* radio = nullptr;        // the group; this button is on when radio->chosen == id
+    const bool* enabled = nullptr;      // Button, Label, or a radio enabled apart from its group;
+                                        // null: follows the group, or always enabled
+    const std::string* text = nullptr;  // Label: the text shown (unit labels and alike)
+    const int* picture = nullptr;       // Label: the number of the icon shown, when it is one
     // Edit: whether the field takes a character as typed (digits only in metric units, for
     // example); empty: it takes every character.
     std::function<bool(char)> accepts = {};

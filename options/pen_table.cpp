@@ -32,7 +32,6 @@ std::size_t Index(PenAttribute attribute) {
     return static_cast<std::size_t>(attribute);
 }
 
-
 std::vector<std::string> NumberEntries(std::string defaultEntry, int first, int last, int step) {
     std::vector<std::string> entries{std::move(defaultEntry)};
     for (int n = first; n <= last; n += step) entries.push_back(std::to_string(n));

@@ -113,12 +113,12 @@ void RasterSettingsPage::ApplyPrinterType(PrinterType type) {
 std::vector<PageControl> RasterSettingsPage::Controls() {
     using C = PageControl;
     return {
-        C::OfList(kSetting1List, setting1),     C::OfList(kSetting2List, setting2),
-        C::OfList(kSetting3List, setting3),     C::OfList(kSetting4List, setting4),
-        C::OfList(kSetting5List, setting5),     C::OfEdit(kSetting6Edit, setting6),
-        C::OfEdit(kSetting7Edit, setting7),     C::OfRadio(kCompressionNone, compression),
+        C::OfList(kSetting1List, setting1),       C::OfList(kSetting2List, setting2),
+        C::OfList(kSetting3List, setting3),       C::OfList(kSetting4List, setting4),
+        C::OfList(kSetting5List, setting5),       C::OfEdit(kSetting6Edit, setting6),
+        C::OfEdit(kSetting7Edit, setting7),       C::OfRadio(kCompressionNone, compression),
         C::OfRadio(kCompressionTG4, compression), C::OfRadio(kCompressionC4, compression),
-        C::OfList(kSetting9List, setting9),     C::OfList(kRotationList, rotation),
+        C::OfList(kSetting9List, setting9),       C::OfList(kRotationList, rotation),
     };
 }
 

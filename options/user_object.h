@@ -27,7 +27,7 @@ struct PenParms {
     std::string lineEnd;
     std::string lineJoin;
     std::string grayLevel;
-    std::string opaque;  // opaque or transparent: the on or the off word
+    std::string opaque;     // opaque or transparent: the on or the off word
     std::string lineUpper;  // L/U attribute: the on or the off word
 
     // A pen that gets a command: at least one attribute is set.

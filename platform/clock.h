@@ -14,22 +14,22 @@ struct LocalTime {
 
 // Where the local time comes from, so that tests and `kestrum-cli jobstream --now` can fix it.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalTime Now() const = 0;
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     LocalTime Now() const override;
 };
 
 class FixedClock final : public Clock {
-public:
+  public:
     explicit FixedClock(LocalTime time) : time_(time) {}
     LocalTime Now() const override { return time_; }
 
-private:
+  private:
     LocalTime time_;
 };
 

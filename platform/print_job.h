@@ -9,7 +9,7 @@
 namespace kestrum {
 
 class PrintJob {
-public:
+  public:
     virtual ~PrintJob() = default;
 
     // True only when every one of the `length` bytes was accepted. A zero-length write succeeds
@@ -20,7 +20,7 @@ public:
 
 // Collects the job in memory; for tests and for callers that need the bytes themselves.
 class MemoryPrintJob final : public PrintJob {
-public:
+  public:
     bool WriteToPrinter(const void* bytes, std::size_t length) override;
 
     const std::string& bytes() const { return bytes_; }
@@ -30,7 +30,7 @@ public:
     // fail, as a spooler that breaks off in the middle of a job would.
     void FailFromWrite(int index) { failFrom_ = index; }
 
-private:
+  private:
     std::string bytes_;
     int writes_ = 0;
     int failFrom_ = -1;
@@ -38,11 +38,11 @@ private:
 
 // Writes the job to an open C stream such as standard output. Does not own the stream.
 class StreamPrintJob final : public PrintJob {
-public:
+  public:
     explicit StreamPrintJob(std::FILE* stream) : stream_(stream) {}
     bool WriteToPrinter(const void* bytes, std::size_t length) override;
 
-private:
+  private:
     std::FILE* stream_;
 };
 

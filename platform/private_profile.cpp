@@ -314,9 +314,9 @@ Result<void> ReplaceFile(const std::string& path, const std::string& text) {
         mode = st.st_mode & 0777;
         owner = FileOwner{st.st_uid, st.st_gid};
     }
-    const auto failure = ReplaceFileContents(FolderOf(target) + "/" +
-                                                 std::filesystem::path(target).filename().native(),
-                                             text, mode, owner);
+    const auto failure = ReplaceFileContents(
+        FolderOf(target) + "/" + std::filesystem::path(target).filename().native(), text, mode,
+        owner);
     if (!failure) return Ok();
     const std::string cause = " (" + ErrorText(failure->error) + ").";
     switch (failure->step) {
@@ -330,9 +330,12 @@ Result<void> ReplaceFile(const std::string& path, const std::string& text) {
             return CannotWrite(path, "creating a temporary file failed" + cause);
         case AtomicFile::Step::Permissions:
             return CannotWrite(path, "setting its permissions failed" + cause);
-        case AtomicFile::Step::Write: return CannotWrite(path, "writing failed" + cause);
-        case AtomicFile::Step::Sync: return CannotWrite(path, "saving to disk failed" + cause);
-        case AtomicFile::Step::Rename: break;
+        case AtomicFile::Step::Write:
+            return CannotWrite(path, "writing failed" + cause);
+        case AtomicFile::Step::Sync:
+            return CannotWrite(path, "saving to disk failed" + cause);
+        case AtomicFile::Step::Rename:
+            break;
     }
     return CannotWrite(path, "replacing the file failed" + cause);
 }
@@ -596,7 +599,8 @@ std::vector<std::string> SectionNames(const std::filesystem::path& file) {
     try {
         const std::string path = CacheKey(file);
         if (path.empty()) return {};
-        return WithEntry(path, [&](Entry& entry, Batch::Staged*) { return entry.doc.SectionNames(); });
+        return WithEntry(path,
+                         [&](Entry& entry, Batch::Staged*) { return entry.doc.SectionNames(); });
     } catch (...) {
         return {};
     }

@@ -22,7 +22,7 @@ inline constexpr const char* kDocumentName = "Kestrum File";
 // One open raw print job. Owned by whoever opened it; destroying a job that was neither ended
 // nor aborted aborts it, so no half job is left queued. Not thread-safe: one thread writes a job.
 class SpoolJob : public PrintJob {
-public:
+  public:
     // Bytes accepted so far (64-bit: files may exceed 4 GiB).
     virtual std::uint64_t bytesWritten() const = 0;
 
@@ -53,7 +53,7 @@ struct PrinterQueue {
 };
 
 class Spooler {
-public:
+  public:
     virtual ~Spooler() = default;
 
     // Every queue a job may be sent to, CUPS queues first, then hot folders. Blocks while it asks

@@ -42,7 +42,8 @@ RendererBinding RendererBinding::FromFile(const std::string& path) {
     auto isDrawing = reinterpret_cast<AcadIsaFunction>(library.value().Symbol("IsaACAD"));
     auto render = reinterpret_cast<AcadRenderFunction>(library.value().Symbol("RenderACAD"));
     if (isDrawing == nullptr || render == nullptr) {
-        binding.loadError_ = NotLoaded(FormatResourceString(rid::kRendererLacksEntryPoints, {path}));
+        binding.loadError_ =
+            NotLoaded(FormatResourceString(rid::kRendererLacksEntryPoints, {path}));
         return binding;
     }
     binding.library_ = std::move(library).value();
@@ -84,7 +85,8 @@ RendererBinding RendererBinding::ForProgram() {
         places += (places.empty() ? "" : ", ") + candidate;
     }
     RendererBinding none;
-    none.loadError_ = reason ? *reason : NotLoaded(FormatResourceString(rid::kRendererNowhere, {places}));
+    none.loadError_ =
+        reason ? *reason : NotLoaded(FormatResourceString(rid::kRendererNowhere, {places}));
     return none;
 }
 

@@ -665,8 +665,7 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kLaunchFileMissing, "it does not exist."},
     ResourceString{kLaunchFileIsFolder, "it is a folder."},
     ResourceString{kLaunchFileNotRegular, "it is not a regular file."},
-    ResourceString{kLaunchFileTooLarge,
-                   "it is larger than %1 MiB, which no launch list needs."},
+    ResourceString{kLaunchFileTooLarge, "it is larger than %1 MiB, which no launch list needs."},
     ResourceString{kHpglPreviewNotPlotMessage,
                    "This file cannot be previewed: it is neither an HP-GL or HP-GL/2 plot file "
                    "nor a drawing that the renderer reads."},
@@ -717,9 +716,14 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kDeskPageAutoCad, "AutoCAD"},
     ResourceString{kDeskTitlePreferences, "SET PREFERENCES"},
     ResourceString{kDeskTitlePrinters, "SELECT PRINTER"},
-    ResourceString{kDeskWelcomeText, "Send plot files to your large-format printers. Build a launch list in the Launcher, edit configurations in the Configuration editor, and choose the printers under Select printer."},
+    ResourceString{kDeskWelcomeText,
+                   "Send plot files to your large-format printers. Build a launch list in the "
+                   "Launcher, edit configurations in the Configuration editor, and choose the "
+                   "printers under Select printer."},
     ResourceString{kDeskPlaceholderText, "This page is not available yet."},
-    ResourceString{kDeskAboutText, "Kestrum %1: sends plot files to large-format printers through CUPS queues and hot folders."},
+    ResourceString{kDeskAboutText,
+                   "Kestrum %1: sends plot files to large-format printers through CUPS queues and "
+                   "hot folders."},
     ResourceString{kDeskHelpTitle, "Kestrum help"},
     ResourceString{kDeskHelpContents, "Contents"},
     ResourceString{kDeskHelpIndex, "Index"},
@@ -741,7 +745,8 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kDeskConfigSetCurrent, "Make it the &current configuration"},
     ResourceString{kDeskConfigSend, "Sen&d to printer"},
     ResourceString{kDeskConfigFilter, "Configuration files (*.cfg *.CFG);;All files (*)"},
-    ResourceString{kDeskConfigNoPrinter, "No printer is checked under Select printer: the configuration was not sent."},
+    ResourceString{kDeskConfigNoPrinter,
+                   "No printer is checked under Select printer: the configuration was not sent."},
     ResourceString{kDeskConfigOpenFailed, "Cannot open the printer queue"},
     ResourceString{kDeskPrefsOutputGroup, "Output"},
     ResourceString{kDeskPrefsDevice, "&Printer device"},
@@ -774,7 +779,9 @@ constexpr ResourceString kStrings[] = {
     ResourceString{kDeskPrinterOce9400, "&Oce9400 (RCH document)"},
     ResourceString{kDeskPrinterQueuesGroup, "Printers to send to"},
     ResourceString{kDeskPrinterSettings, "Printer &settings..."},
-    ResourceString{kDeskPrinterNoTool, "Neither the printer settings tool (system-config-printer) nor a web browser for the CUPS web interface (http://localhost:631/) could be started."},
+    ResourceString{kDeskPrinterNoTool,
+                   "Neither the printer settings tool (system-config-printer) nor a web browser "
+                   "for the CUPS web interface (http://localhost:631/) could be started."},
     ResourceString{kDeskPrinterListFailed, "The list of printers cannot be read:"},
     ResourceString{kDeskPrinterHotFolder, "hot folder"},
     ResourceString{kPageApplyButton, "&Apply"},

@@ -6,9 +6,12 @@ namespace kestrum {
 
 std::string_view PrinterTypeName(PrinterType type) {
     switch (type) {
-        case PrinterType::Velmar: return "Velmar";
-        case PrinterType::Oce9400: return "Oce9400";
-        case PrinterType::Generic: break;
+        case PrinterType::Velmar:
+            return "Velmar";
+        case PrinterType::Oce9400:
+            return "Oce9400";
+        case PrinterType::Generic:
+            break;
     }
     return "Generic";
 }

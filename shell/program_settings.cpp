@@ -19,7 +19,7 @@ constexpr std::size_t kPathBuffer = 260;
 // Reads and writes the keys of one settings file; with no file every read is its default and
 // every write is dropped.
 class SettingsFile {
-public:
+  public:
     SettingsFile(fs::path file, SettingsWriteBack writeBack)
         : file_(std::move(file)), writeBack_(writeBack == SettingsWriteBack::Yes) {}
 
@@ -30,8 +30,8 @@ public:
     }
 
     bool ReadYesNo(std::string_view key) const {
-        return MatchesResource(
-            Read("General", key, LoadResourceString(rid::kNoWord), kWordBuffer), rid::kYesWord);
+        return MatchesResource(Read("General", key, LoadResourceString(rid::kNoWord), kWordBuffer),
+                               rid::kYesWord);
     }
 
     void Write(std::string_view section, std::string_view key, std::string_view value) {
@@ -49,7 +49,7 @@ public:
         return flushed ? std::string() : flushed.error().message;
     }
 
-private:
+  private:
     fs::path file_;
     bool writeBack_;
     std::string firstError_;
@@ -103,7 +103,8 @@ ProgramSettings LoadProgramSettings(const std::optional<fs::path>& settingsFile,
     file.Write("DefaultPath", "PlotFiles", settings.plotFilesFolder);
     settings.configFilesFolder = file.Read("DefaultPath", "ConfigFiles", working, kPathBuffer);
     file.Write("DefaultPath", "ConfigFiles", settings.configFilesFolder);
-    settings.accountFile = file.Read("DefaultPath", "AccountFile", DefaultAccountFile(), kPathBuffer);
+    settings.accountFile =
+        file.Read("DefaultPath", "AccountFile", DefaultAccountFile(), kPathBuffer);
     file.Write("DefaultPath", "AccountFile", settings.accountFile);
 
     // "Oce9400" is a printer class of its own: reading it as generic would lose the user's
@@ -135,9 +136,9 @@ ProgramSettings LoadUserProgramSettings(SettingsWriteBack writeBack, MessageSink
     fs::path working = fs::current_path(error);
     if (error) working = ".";
     auto settingsFile = SettingsFilePath();
-    return LoadProgramSettings(settingsFile ? std::optional<fs::path>(settingsFile.value())
-                                            : std::nullopt,
-                               working, writeBack, messages);
+    return LoadProgramSettings(
+        settingsFile ? std::optional<fs::path>(settingsFile.value()) : std::nullopt, working,
+        writeBack, messages);
 }
 
 }  // namespace kestrum

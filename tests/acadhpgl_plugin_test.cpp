@@ -218,7 +218,8 @@ TEST(PluginHpglTest, TextBecomesLabelsInCentimetres) {
         DxfDrawing({.header = Header(1), .entities = test::TextRecord(0, 0, 0.25, "AB\xc3\xa9")}));
     EXPECT_EQ(out.answer, 0);
     // 0.25 inch = 254 plotter units = 0.635 cm high, 0.6 of that wide.
-    EXPECT_NE(out.hpgl.find("SI0.381,0.635;DI1.0000,0.0000;CS14;PU0,0;LBAB\xe9\x03"), std::string::npos)
+    EXPECT_NE(out.hpgl.find("SI0.381,0.635;DI1.0000,0.0000;CS14;PU0,0;LBAB\xe9\x03"),
+              std::string::npos)
         << out.hpgl;
 }
 
@@ -427,15 +428,25 @@ TEST(PluginMessageTest, SaysWhyAndWhatWasLeftOut) {
         {"kinds left out",
          MinimalDxf(line + "0 TOLERANCE\n8 0\n0 IMAGE\n8 0\n0 IMAGE\n8 0\n"),
          0,
-         {"Left out: 1 TOLERANCE entity.", "Left out: 2 IMAGE entities: HP-GL/2 plots hold no "
-                                           "raster pictures"},
+         {"Left out: 1 TOLERANCE entity.",
+          "Left out: 2 IMAGE entities: HP-GL/2 plots hold no "
+          "raster pictures"},
          {ACADHPGL_EMPTY_PLOT_TEXT}},
-        {"nothing plotted", MinimalDxf("0 REGION\n8 0\n"), 0,
-         {ACADHPGL_EMPTY_PLOT_TEXT, "Left out: 1 REGION entity: their shapes"}, {}},
-        {"only definition points", MinimalDxf("0 POINT\n8 DEFPOINTS\n10 1\n20 1\n"), 0,
-         {ACADHPGL_EMPTY_PLOT_TEXT}, {}},
-        {"no end marker", MinimalDxf(line).substr(0, MinimalDxf(line).rfind("0\nEOF")), 0,
-         {"end-of-file marker is missing"}, {ACADHPGL_EMPTY_PLOT_TEXT}},
+        {"nothing plotted",
+         MinimalDxf("0 REGION\n8 0\n"),
+         0,
+         {ACADHPGL_EMPTY_PLOT_TEXT, "Left out: 1 REGION entity: their shapes"},
+         {}},
+        {"only definition points",
+         MinimalDxf("0 POINT\n8 DEFPOINTS\n10 1\n20 1\n"),
+         0,
+         {ACADHPGL_EMPTY_PLOT_TEXT},
+         {}},
+        {"no end marker",
+         MinimalDxf(line).substr(0, MinimalDxf(line).rfind("0\nEOF")),
+         0,
+         {"end-of-file marker is missing"},
+         {ACADHPGL_EMPTY_PLOT_TEXT}},
         {"damaged", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nbanana", 1, {"cut off"}, {}},
     };
     for (const MessageRow& row : rows) {
@@ -446,8 +457,10 @@ TEST(PluginMessageTest, SaysWhyAndWhatWasLeftOut) {
         if (row.said.empty()) {
             EXPECT_EQ(said, "");
         }
-        for (const std::string& piece : row.said) EXPECT_NE(said.find(piece), std::string::npos) << said;
-        for (const std::string& piece : row.notSaid) EXPECT_EQ(said.find(piece), std::string::npos) << said;
+        for (const std::string& piece : row.said)
+            EXPECT_NE(said.find(piece), std::string::npos) << said;
+        for (const std::string& piece : row.notSaid)
+            EXPECT_EQ(said.find(piece), std::string::npos) << said;
         if (!row.said.empty() && row.said[0] == ACADHPGL_EMPTY_PLOT_TEXT) {
             EXPECT_TRUE(said.starts_with(ACADHPGL_EMPTY_PLOT_TEXT)) << said;
         }
@@ -478,7 +491,8 @@ TEST(PluginHpglTest, FillsAreFilledPolygonsAndSignsUseLatin1) {
     EXPECT_LT(set, out.hpgl.find("LB90\xb0\x03"));
 
     // A drawing of plain lines and ASCII text keeps its plain HP-GL/2.
-    const Rendered plain = RenderHpgl(MinimalDxf(LineRecord(0, 0, 1, 1) + test::TextRecord(0, 0, 1, "ab")));
+    const Rendered plain =
+        RenderHpgl(MinimalDxf(LineRecord(0, 0, 1, 1) + test::TextRecord(0, 0, 1, "ab")));
     EXPECT_EQ(plain.hpgl.find("CS"), std::string::npos);
     EXPECT_EQ(plain.hpgl.find("PM"), std::string::npos);
 }

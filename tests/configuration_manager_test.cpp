@@ -15,7 +15,7 @@ namespace {
 using test::Text;
 
 class ConfigurationManagerTest : public testing::Test {
-protected:
+  protected:
     ConfigurationManagerTest() {
         settings.configFilesFolder = folder.path().string();
         settings.defaultConfiguration = folder / "default.cfg";
@@ -160,9 +160,8 @@ TEST_F(ConfigurationManagerTest, NewRestoresDefaultsAndWritesNothing) {
 TEST_F(ConfigurationManagerTest, DefaultConfigurationLoadsAtStartUpWithoutAName) {
     ConfigurationManager manager = Manager();
     EXPECT_FALSE(manager.LoadDefaultConfiguration());
-    test::WriteFile(settings.defaultConfiguration,
-                    "[" + Text(rid::kJobOptionsSection) + "]\n" + Text(rid::kFileCopiesKey) +
-                        "=4\n");
+    test::WriteFile(settings.defaultConfiguration, "[" + Text(rid::kJobOptionsSection) + "]\n" +
+                                                       Text(rid::kFileCopiesKey) + "=4\n");
     EXPECT_TRUE(manager.LoadDefaultConfiguration());
     EXPECT_EQ(state.values.job.fileCopies, 4);
     EXPECT_FALSE(manager.hasName());

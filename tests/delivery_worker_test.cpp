@@ -36,7 +36,7 @@ struct RecordedJob {
 };
 
 class FakeSpoolJob final : public SpoolJob {
-public:
+  public:
     FakeSpoolJob(RecordedJob& record, int failAtWrite, bool failEnd,
                  const std::function<void(std::size_t)>& afterWrite)
         : record_(record), failAt_(failAtWrite), failEnd_(failEnd), afterWrite_(afterWrite) {}
@@ -59,7 +59,7 @@ public:
     void AbortPrintJob() override { record_.aborted = true; }
     std::string lastError() const override { return "the fake printer refused the data"; }
 
-private:
+  private:
     RecordedJob& record_;
     int failAt_;
     bool failEnd_;
@@ -67,7 +67,7 @@ private:
 };
 
 class FakeSpooler final : public Spooler {
-public:
+  public:
     Result<std::vector<PrinterQueue>> Printers() override { return std::vector<PrinterQueue>{}; }
     Result<std::unique_ptr<SpoolJob>> OpenPrintJob(const std::string& printer) override {
         if (printer == "missing") return Fail("There is no printer queue \"missing\".");
@@ -85,7 +85,7 @@ public:
 
 // Records what the worker reports.
 class RecordingObserver final : public DeliveryObserver {
-public:
+  public:
     void FileProgress(std::uint64_t sent, std::uint64_t size) override {
         progress.push_back(sent);
         lastSize = size;
@@ -104,7 +104,7 @@ public:
 };
 
 class DeliveryWorkerTest : public testing::Test {
-protected:
+  protected:
     PlotFileEntry Entry(const std::string& name, const std::string& bytes,
                         const std::string& configuration) {
         test::WriteFile(folder / name, bytes);
@@ -194,10 +194,10 @@ TEST_F(DeliveryWorkerTest, CopiesFromTheConfigurationFile) {
 TEST_F(DeliveryWorkerTest, EntryConfigurationIsLoadedForItsHeaderAndThenRestored) {
     test::WriteFile(folder / "three.cfg", "[" + Text(rid::kJobOptionsSection) + "]\n" +
                                               Text(rid::kControllerCopiesKey) + "=3\n");
-    ASSERT_EQ(Send({Entry("a.plt", "A", (folder / "three.cfg").string()),
-                    Entry("b.plt", "B", current)})
-                  .outcome,
-              DeliveryOutcome::Completed);
+    ASSERT_EQ(
+        Send({Entry("a.plt", "A", (folder / "three.cfg").string()), Entry("b.plt", "B", current)})
+            .outcome,
+        DeliveryOutcome::Completed);
     EXPECT_EQ(Visible(spooler.jobs[0]->bytes), "<ESC>.COPY3:A<ESC>.*B<ESC>.*");
 }
 
@@ -268,7 +268,7 @@ TEST_F(DeliveryWorkerTest, CancelWhilePausedWritesNothing) {
 }
 
 class FakeRenderer final : public DrawingRenderer {
-public:
+  public:
     bool IsDrawing(const std::string& path) override { return path.ends_with(".dxf"); }
     Result<void> Render(const std::string&, OptionState&, int outputFile) override {
         if (::write(outputFile, "HPGL", 4) != 4) return Fail("short write");
@@ -298,7 +298,7 @@ TEST_F(DeliveryWorkerTest, DrawingsAreSentRenderedAndTheirFilesDeleted) {
 }
 
 class FailingRenderer final : public DrawingRenderer {
-public:
+  public:
     bool IsDrawing(const std::string&) override { return true; }
     Result<void> Render(const std::string& drawing, OptionState&, int outputFile) override {
         if (::write(outputFile, "IN;PU", 5) != 5) return Fail("short write");
@@ -440,19 +440,19 @@ TEST_F(DeliveryWorkerTest, CancelledOrFailedResultSaysWhetherAJobWasWithdrawn) {
 // --- The send owner ---
 
 class SharedFakeSpooler final : public Spooler {
-public:
+  public:
     explicit SharedFakeSpooler(FakeSpooler& inner) : inner_(inner) {}
     Result<std::vector<PrinterQueue>> Printers() override { return inner_.Printers(); }
     Result<std::unique_ptr<SpoolJob>> OpenPrintJob(const std::string& printer) override {
         return inner_.OpenPrintJob(printer);
     }
 
-private:
+  private:
     FakeSpooler& inner_;
 };
 
 class DeliveryRunTest : public DeliveryWorkerTest {
-protected:
+  protected:
     DeliveryRequest Request(std::vector<PlotFileEntry> entries) {
         DeliveryRequest request;
         request.entries = std::move(entries);
@@ -516,9 +516,9 @@ TEST_F(DeliveryRunTest, AWindowsSendWaitsForItsStartAndFeedsItsStatus) {
 // A measurement rather than a check (run with --gtest_also_run_disabled_tests): how many progress
 // reports a 512 MiB file makes on its way to a spooler that takes every byte at once.
 class DiscardingSpooler final : public Spooler {
-public:
+  public:
     class Job final : public SpoolJob {
-    public:
+      public:
         bool WriteToPrinter(const void*, std::size_t length) override {
             bytes_ += length;
             return true;
@@ -528,7 +528,7 @@ public:
         void AbortPrintJob() override {}
         std::string lastError() const override { return {}; }
 
-    private:
+      private:
         std::uint64_t bytes_ = 0;
     };
     Result<std::vector<PrinterQueue>> Printers() override { return std::vector<PrinterQueue>{}; }

@@ -474,7 +474,7 @@ TEST(WalkerPlottedTextTest, ShowsWhatAPlotterCanPrint) {
     EXPECT_EQ(PlottedText("\xc3\xa9t\xc3\xa9"), "\xe9t\xe9");  // UTF-8, in ISO 8859-1
     EXPECT_EQ(PlottedText("\xe9t\xe9"), "\xe9t\xe9");          // the Western code page
     EXPECT_EQ(PlottedText("\xe2\x82"), "\xe2?");               // cut-off sequence
-    EXPECT_EQ(PlottedText("\xe4\xb8\xad"), "?");                // outside the set
+    EXPECT_EQ(PlottedText("\xe4\xb8\xad"), "?");               // outside the set
     EXPECT_EQ(PlottedText(std::string_view("a\0b", 3)), "ab");
 }
 

@@ -28,7 +28,9 @@ std::string Escaped(const char* pattern) {
     return out;
 }
 
-void PrintTo(const HeaderRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const HeaderRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class JobHeaderBlockTest : public testing::TestWithParam<HeaderRow> {};
 
@@ -56,23 +58,55 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, JobHeaderBlockTest,
     testing::Values(
         HeaderRow{"nothingSet", [] { return JobHeaderInputs{}; }, ':', ""},
-        HeaderRow{"copiesOne", [] { JobHeaderInputs in; in.copies = "1"; return in; }, ':',
-                  "^.COPY1:"},
-        HeaderRow{"copiesHundred", [] { JobHeaderInputs in; in.copies = "100"; return in; },
+        HeaderRow{"copiesOne",
+                  [] {
+                      JobHeaderInputs in;
+                      in.copies = "1";
+                      return in;
+                  },
+                  ':', "^.COPY1:"},
+        HeaderRow{"copiesHundred",
+                  [] {
+                      JobHeaderInputs in;
+                      in.copies = "100";
+                      return in;
+                  },
                   ':', "^.COPY100:"},
         // A copies text that is no number within the field never reaches the controller.
         HeaderRow{"copiesOverflowNotSet",
-                  [] { JobHeaderInputs in; in.copies = "100000000000000000000000"; return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.copies = "100000000000000000000000";
+                      return in;
+                  },
                   ':', ""},
         HeaderRow{"copiesAboveFieldNotSet",
-                  [] { JobHeaderInputs in; in.copies = "101"; return in; }, ':', ""},
+                  [] {
+                      JobHeaderInputs in;
+                      in.copies = "101";
+                      return in;
+                  },
+                  ':', ""},
         HeaderRow{"copiesWithCommandNotSet",
-                  [] { JobHeaderInputs in; in.copies = "1:\x1b.FORMAT PS"; return in; }, ':',
-                  ""},
+                  [] {
+                      JobHeaderInputs in;
+                      in.copies = "1:\x1b.FORMAT PS";
+                      return in;
+                  },
+                  ':', ""},
         HeaderRow{"copiesExponentNotSet",
-                  [] { JobHeaderInputs in; in.copies = "1e23"; return in; }, ':', ""},
+                  [] {
+                      JobHeaderInputs in;
+                      in.copies = "1e23";
+                      return in;
+                  },
+                  ':', ""},
         HeaderRow{"formatHpglSetCurrent",
-                  [] { JobHeaderInputs in; in.format = Keep(Text(rid::kFormatHpgl)); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.format = Keep(Text(rid::kFormatHpgl));
+                      return in;
+                  },
                   '!', "^.FORMAT HP!"},
         HeaderRow{"formatMatchesWithoutCase",
                   [] {
@@ -82,37 +116,69 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   ':', "^.FORMAT PS:"},
         HeaderRow{"rasterModeKeepsColonWhenSetCurrent",
-                  [] { JobHeaderInputs in; in.rasterMode = Keep(Text(rid::kOnWord)); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.rasterMode = Keep(Text(rid::kOnWord));
+                      return in;
+                  },
                   '!', "^.PRMODE RAS:"},
         HeaderRow{"rasterModeOffSendsNothing",
-                  [] { JobHeaderInputs in; in.rasterMode = Keep(Text(rid::kOffWord)); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.rasterMode = Keep(Text(rid::kOffWord));
+                      return in;
+                  },
                   ':', ""},
         HeaderRow{"trayInCapitals",
-                  [] { JobHeaderInputs in; in.tray = Keep(ToUpperAscii(Text(rid::kTray100))); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.tray = Keep(ToUpperAscii(Text(rid::kTray100)));
+                      return in;
+                  },
                   ':', "^.TRAY 100:"},
         HeaderRow{"mediaFilm",
-                  [] { JobHeaderInputs in; in.media = Keep(Text(rid::kMediaFilm)); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.media = Keep(Text(rid::kMediaFilm));
+                      return in;
+                  },
                   ':', "^.MEDIA FILM:"},
         HeaderRow{"mediaUnknownSendsNothing",
-                  [] { JobHeaderInputs in; in.media = "Canvas"; return in; }, ':', ""},
+                  [] {
+                      JobHeaderInputs in;
+                      in.media = "Canvas";
+                      return in;
+                  },
+                  ':', ""},
         HeaderRow{"scaleAuto", [] { return Scale(Text(rid::kAuto)); }, ':', "^.PGSCALE AUTO:"},
         HeaderRow{"scaleFromTo",
                   [] { return Scale(Text(rid::kSizeA0) + " " + Text(rid::kSizeA4)); }, ':',
                   "^.PGSCALE A0A4:"},
-        HeaderRow{"scaleFirstWordOnly",
-                  [] { return Scale(Text(rid::kSizeA0) + " Q"); }, ':', "^.PGSCALE A0"},
-        HeaderRow{"scaleRestOnly",
-                  [] { return Scale("Q " + Text(rid::kSizeB)); }, ':', "B:"},
-        HeaderRow{"scaleWithoutBlank", [] { return Scale(Text(rid::kSizeE)); }, ':',
-                  "^.PGSCALE E"},
+        HeaderRow{"scaleFirstWordOnly", [] { return Scale(Text(rid::kSizeA0) + " Q"); }, ':',
+                  "^.PGSCALE A0"},
+        HeaderRow{"scaleRestOnly", [] { return Scale("Q " + Text(rid::kSizeB)); }, ':', "B:"},
+        HeaderRow{"scaleWithoutBlank", [] { return Scale(Text(rid::kSizeE)); }, ':', "^.PGSCALE E"},
         HeaderRow{"pageSizeNamed",
-                  [] { JobHeaderInputs in; in.pageSize = Keep(Text(rid::kSizeA1)); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.pageSize = Keep(Text(rid::kSizeA1));
+                      return in;
+                  },
                   ':', "^.PAGESIZE A1:"},
         HeaderRow{"pageSizeAuto",
-                  [] { JobHeaderInputs in; in.pageSize = Keep(Text(rid::kAuto)); return in; },
+                  [] {
+                      JobHeaderInputs in;
+                      in.pageSize = Keep(Text(rid::kAuto));
+                      return in;
+                  },
                   ':', "^.PAGESIZE AUTO:"},
         HeaderRow{"pageSizeCustomSendsNothing",
-                  [] { JobHeaderInputs in; in.pageSize = "841mm 1189mm"; return in; }, ':', ""},
+                  [] {
+                      JobHeaderInputs in;
+                      in.pageSize = "841mm 1189mm";
+                      return in;
+                  },
+                  ':', ""},
         HeaderRow{"everythingInOrder",
                   [] {
                       JobHeaderInputs in;
@@ -159,7 +225,9 @@ RasterInputs RasterWith(int index, int resource) {
     return in;
 }
 
-void PrintTo(const RasterRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const RasterRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class RasterSettingsBlockTest : public testing::TestWithParam<RasterRow> {};
 
@@ -186,16 +254,36 @@ INSTANTIATE_TEST_SUITE_P(
         RasterRow{"ditherStochastic", [] { return RasterWith(2, rid::kAuto); }, "^.GDSZ", false},
         RasterRow{"ditherOffIsDD", [] { return RasterWith(2, rid::kOffWord); }, "^.GDDZ", false},
         RasterRow{"widthZeroStillSent",
-                  [] { RasterInputs in; in.width = 0; return in; }, "^.GSW0Z", false},
+                  [] {
+                      RasterInputs in;
+                      in.width = 0;
+                      return in;
+                  },
+                  "^.GSW0Z", false},
         RasterRow{"widthAndLengthAtTheirLargest",
-                  [] { RasterInputs in; in.width = 4294967295; in.length = 4294967295; return in; },
+                  [] {
+                      RasterInputs in;
+                      in.width = 4294967295;
+                      in.length = 4294967295;
+                      return in;
+                  },
                   "^.GSW4294967295SL4294967295Z", false},
         // 4294967296 would wrap to SW0, -5 to SW4294967291: beyond the field is not set.
         RasterRow{"widthAndLengthBeyondTheFieldNotSet",
-                  [] { RasterInputs in; in.width = 4294967296; in.length = -5; return in; }, "",
-                  false},
+                  [] {
+                      RasterInputs in;
+                      in.width = 4294967296;
+                      in.length = -5;
+                      return in;
+                  },
+                  "", false},
         RasterRow{"rotationPlainNumbers",
-                  [] { RasterInputs in; in.texts[9] = "90"; return in; }, "^.GR9Z", false},
+                  [] {
+                      RasterInputs in;
+                      in.texts[9] = "90";
+                      return in;
+                  },
+                  "^.GR9Z", false},
         RasterRow{"codesInFixedOrder",
                   [] {
                       RasterInputs in = RasterWith(3, rid::kRasterNormal);

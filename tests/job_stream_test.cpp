@@ -15,7 +15,7 @@ using test::Text;
 using test::Visible;
 
 class JobStreamTest : public testing::Test {
-protected:
+  protected:
     std::string Header(PrinterType type) {
         JobStreamComposer composer(values, type, clock);
         EXPECT_TRUE(composer.ComposeJobHeader(job));
@@ -138,8 +138,7 @@ TEST_F(JobStreamTest, RchDocumentCarriesCopiesAndRoll) {
 TEST_F(JobStreamTest, RchRollCodes) {
     const std::string preamble(kRchPreamble);
     values.job.tray = Text(rid::kTray3);
-    EXPECT_EQ(Header(PrinterType::Oce9400),
-              preamble + "APPLDATA 021 \"RN=2\";\r\nENDMF;\r\n");
+    EXPECT_EQ(Header(PrinterType::Oce9400), preamble + "APPLDATA 021 \"RN=2\";\r\nENDMF;\r\n");
     job = MemoryPrintJob();
     values.job.tray = Text(rid::kTray100);
     EXPECT_EQ(Header(PrinterType::Oce9400), preamble + "APPLDATA 021 \"\";\r\nENDMF;\r\n");
@@ -154,12 +153,12 @@ TEST_F(JobStreamTest, RchWithNothingToSaySendsNothing) {
 }
 
 class CountingExports : public HeaderExports {
-public:
+  public:
     explicit CountingExports(CUserObject& values) : values_(values) {}
     void ExportForHeader() override { values_.job.copies = static_cast<std::uint8_t>(++calls_); }
     int calls_ = 0;
 
-private:
+  private:
     CUserObject& values_;
 };
 

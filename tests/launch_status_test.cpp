@@ -400,9 +400,9 @@ TEST_F(CommandSessionTest, BusyMarkRefusesChangesAndASecondSendUntilTheSendEnds)
     // The busy mark outlives the conversation that set it.
     session.Disconnect(":1.7");
     ASSERT_TRUE(session.Connect(":1.8", "Kestrum", "LaunchList"));
-    for (const auto& refused : {Execute("LaunchSend", ":1.8"), Execute("ClearLaunchList", ":1.8"),
-                                Poke("AddFile", "/p/b.plt", ":1.8"),
-                                Poke("AssignConfig", "/c/b.cfg", ":1.8")}) {
+    for (const auto& refused :
+         {Execute("LaunchSend", ":1.8"), Execute("ClearLaunchList", ":1.8"),
+          Poke("AddFile", "/p/b.plt", ":1.8"), Poke("AssignConfig", "/c/b.cfg", ":1.8")}) {
         EXPECT_EQ(refused, kNot);
     }
     EXPECT_EQ(host.starts, 1);

@@ -75,8 +75,8 @@ std::vector<std::string> LayerViolations(const fs::path& root, const std::string
 
 TEST(LayeringTest, ToolkitFreeFoldersDoNotIncludeQt) {
     const std::regex qt(R"(^\s*#\s*include\s*<Q)");
-    for (const char* folder : {"platform", "shell", "options", "config", "compose", "launch",
-                               "render", "plugins"}) {
+    for (const char* folder :
+         {"platform", "shell", "options", "config", "compose", "launch", "render", "plugins"}) {
         EXPECT_EQ(IncludesMatching(kSource / folder, qt), std::vector<std::string>{}) << folder;
     }
 }
@@ -95,7 +95,8 @@ TEST(LayeringTest, CommandLineUsesNoWindowingQt) {
 
 TEST(LayeringTest, OnlyPlatformReachesTheSpoolerAndLoader) {
     const std::regex system(R"(^\s*#\s*include\s*<(cups/|dlfcn\.h))");
-    for (const char* folder : {"shell", "options", "config", "compose", "launch", "render", "cli"}) {
+    for (const char* folder :
+         {"shell", "options", "config", "compose", "launch", "render", "cli"}) {
         EXPECT_EQ(IncludesMatching(kSource / folder, system), std::vector<std::string>{}) << folder;
     }
 }
@@ -115,10 +116,14 @@ TEST(LayeringTest, AnUpwardIncludeIsCaught) {
         bool caught;
     };
     const Row rows[] = {
-        {"platform", "shell/resource_ids.h", true},   {"config", "compose/job_stream.h", true},
-        {"launch", "render/renderer_binding.h", true}, {"cli", "desktop/main_window.h", true},
-        {"plugins", "platform/result.h", true},        {"options", "plugins/acadhpgl/x.h", true},
-        {"render", "plugins/acadhpgl/acadhpgl.h", false}, {"launch", "config/option_state.h", false},
+        {"platform", "shell/resource_ids.h", true},
+        {"config", "compose/job_stream.h", true},
+        {"launch", "render/renderer_binding.h", true},
+        {"cli", "desktop/main_window.h", true},
+        {"plugins", "platform/result.h", true},
+        {"options", "plugins/acadhpgl/x.h", true},
+        {"render", "plugins/acadhpgl/acadhpgl.h", false},
+        {"launch", "config/option_state.h", false},
         {"cli", "cli/send_commands.h", false},
     };
     for (const Row& row : rows) {

@@ -132,8 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         RestoreRow{"vanishedPrinterDropped", "PrinterCount=2\nPrinterName1=gone\nPrinterName2=b",
                    "a,b", "", "b"},
         // The queue of exactly the stored name wins over a longer one listed before it.
-        RestoreRow{"equalNameWinsOverPrefix", "PrinterCount=1\nPrinterName1=Plot",
-                   "Plot 2,Plot", "", "Plot"},
+        RestoreRow{"equalNameWinsOverPrefix", "PrinterCount=1\nPrinterName1=Plot", "Plot 2,Plot",
+                   "", "Plot"},
         RestoreRow{"equalNameAnyCase", "PrinterCount=1\nPrinterName1=PLOTTER",
                    "other,plotter-xl,plotter", "", "plotter"},
         // A name cut short by an older, shorter field still finds its queue.

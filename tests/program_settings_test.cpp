@@ -13,7 +13,7 @@ namespace {
 using test::Text;
 
 class ProgramSettingsTest : public testing::Test {
-protected:
+  protected:
     ProgramSettings Load(SettingsWriteBack writeBack = SettingsWriteBack::Yes) {
         profile::Forget(ini);
         return LoadProgramSettings(ini, folder.path(), writeBack, messages);
@@ -56,9 +56,8 @@ TEST_F(ProgramSettingsTest, MissingFileGivesDefaultsAndWritesTheNormalisedKeys) 
 TEST_F(ProgramSettingsTest, StoredValuesAreRead) {
     test::WriteFile(ini,
                     "[General]\nOutputMode=KSL\nJobTicket=" + test::SwapCase(Text(rid::kYesWord)) +
-                        "\nUnit=Metric\nAutoCAD=" + Text(rid::kYesWord) +
-                        "\nEOJNotification=" + Text(rid::kYesWord) +
-                        "\nHardwareOptions=" + Text(rid::kNoWord) +
+                        "\nUnit=Metric\nAutoCAD=" + Text(rid::kYesWord) + "\nEOJNotification=" +
+                        Text(rid::kYesWord) + "\nHardwareOptions=" + Text(rid::kNoWord) +
                         "\n[DefaultPath]\nConfigFiles=/srv/configs\n"
                         "[Printer]\nPrinterType=vELMAR\nPrinterName=plotter-a0\n");
     const ProgramSettings s = Load();

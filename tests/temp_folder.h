@@ -11,9 +11,10 @@ namespace kestrum::test {
 
 // A folder of its own for one test, removed with everything in it at the end.
 class TempFolder {
-public:
+  public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrum-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrum-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
         path_ = pattern;
     }
@@ -27,7 +28,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -73,8 +73,7 @@ TEST(TextStampBlockTest, NumbersOverflowingTheirFieldAreNotSet) {
     const FieldRow rows[] = {
         {"largestFit", "65535", "65535", "255", "255", "C65535 L65535 G255 S255"},
         {"oneBeyond", "65536", "70000", "256", "300", "C0 L0 G100 S0"},
-        {"thirtyTwoBits", "4294967296", "4294967297", "4294967296", "4294967301",
-         "C0 L0 G100 S0"},
+        {"thirtyTwoBits", "4294967296", "4294967297", "4294967296", "4294967301", "C0 L0 G100 S0"},
         {"beyondSixtyFourBits", "99999999999999999999999", "1", "99999999999999999999", "7",
          "C0 L1 G100 S7"},
         {"negative", "-1", "-65535", "-156", "-1", "C0 L0 G100 S0"},

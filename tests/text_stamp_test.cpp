@@ -286,10 +286,10 @@ TEST(TextStampPageTest, StampLoadedForATypeWithoutStampsLeavesEveryDependentCont
         EXPECT_TRUE(page.stamp.checked);
         EXPECT_FALSE(page.stamp.enabled);
         const std::vector<bool> dependents{
-            page.angle.enabled,    page.angleValue.enabled, page.text.enabled,
-            page.time.enabled,     page.date.enabled,       page.hOption.enabled,
-            page.pointSize.enabled, page.horizontal.enabled, page.vertical.enabled,
-            page.gValue.enabled,   page.sValue.enabled,     page.anglePictureEnabled,
+            page.angle.enabled,      page.angleValue.enabled, page.text.enabled,
+            page.time.enabled,       page.date.enabled,       page.hOption.enabled,
+            page.pointSize.enabled,  page.horizontal.enabled, page.vertical.enabled,
+            page.gValue.enabled,     page.sValue.enabled,     page.anglePictureEnabled,
             page.control1025Enabled, page.control1026Enabled};
         EXPECT_EQ(dependents, std::vector<bool>(dependents.size(), false)) << PrinterTypeName(type);
         TextStampValues exported;

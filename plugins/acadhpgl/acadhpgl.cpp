@@ -138,7 +138,8 @@ std::string_view LeftOutReason(std::string_view kind) {
         return ": HP-GL/2 plots hold no raster pictures nor underlaid files; only their frames "
                "are plotted";
     }
-    if (kind == "SHAPE") return ": only their insertion points are plotted, as shape files are not read";
+    if (kind == "SHAPE")
+        return ": only their insertion points are plotted, as shape files are not read";
     if (kind == "3DSOLID" || kind == "BODY" || kind == "REGION" || kind == "SURFACE") {
         return ": their shapes are stored in a form the renderer does not read";
     }
@@ -227,9 +228,10 @@ bool Render(const AcadRenderRecord& record, std::string& error, std::string& not
         options.rayArea = placement->area;
     } else {
         // The paper follows the drawing: the plotted region, placed.
-        const Point a = placement->toSink.Apply(region.min), b = placement->toSink.Apply(region.max);
-        options.rayArea = Box{{std::min(a.x, b.x), std::min(a.y, b.y)},
-                              {std::max(a.x, b.x), std::max(a.y, b.y)}};
+        const Point a = placement->toSink.Apply(region.min),
+                    b = placement->toSink.Apply(region.max);
+        options.rayArea =
+            Box{{std::min(a.x, b.x), std::min(a.y, b.y)}, {std::max(a.x, b.x), std::max(a.y, b.y)}};
     }
     options.toSink = placement->toSink;
     options.references = &references;
@@ -269,8 +271,8 @@ extern "C" ACADHPGL_EXPORT int IsaACAD(AcadRenderRecord* record) {
         if (record == nullptr) return 0;
         const std::optional<std::string> path = acadhpgl::DrawingPath(*record);
         if (path && acadhpgl::IsDrawing(*path)) return 1;
-        acadhpgl::lastMessage = path ? "not a DXF drawing: " + *path
-                                     : "the record holds no drawing path";
+        acadhpgl::lastMessage =
+            path ? "not a DXF drawing: " + *path : "the record holds no drawing path";
         return 0;
     } catch (...) {
         return 0;

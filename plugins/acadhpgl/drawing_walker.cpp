@@ -215,10 +215,10 @@ class Walker {
     // end width. False when every width is too thin to be worth a band.
     bool DrawBands(const Polyline& polyline, const Frame& frame) {
         const auto& vertices = polyline.vertices;
-        const double stretch = LargestStretch(frame.toSink.ApplyToVector({1, 0}),
-                                              frame.toSink.ApplyToVector({0, 1}));
-        const bool wide = std::any_of(
-            polyline.widths.begin(), polyline.widths.end(), [&](const SegmentWidth& w) {
+        const double stretch =
+            LargestStretch(frame.toSink.ApplyToVector({1, 0}), frame.toSink.ApplyToVector({0, 1}));
+        const bool wide =
+            std::any_of(polyline.widths.begin(), polyline.widths.end(), [&](const SegmentWidth& w) {
                 return std::max(w.start, w.end) * stretch > options_.thinnestBand;
             });
         if (!wide || polyline.widths.size() != vertices.size()) return false;

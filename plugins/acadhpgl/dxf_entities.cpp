@@ -105,10 +105,9 @@ void ProjectPolyline(Polyline& polyline, const Extrusion& e) {
         const int chords = std::clamp(static_cast<int>(std::fabs(sweep) * kDegrees / 5), 2, 72);
         for (int j = 1; j < chords; ++j) {
             const double t = start + sweep * j / chords;
-            placed.push_back({OcsToWorld({centre.x + radius * std::cos(t),
-                                          centre.y + radius * std::sin(t)},
-                                         e),
-                              0});
+            placed.push_back(
+                {OcsToWorld({centre.x + radius * std::cos(t), centre.y + radius * std::sin(t)}, e),
+                 0});
         }
     }
     polyline.vertices = std::move(placed);
@@ -252,8 +251,7 @@ std::optional<Shape> BuildLightweightPolyline(DxfFields& f, bool leader) {
     const bool mirrored = !leader && !tilted && SeenFromBelow(f);
     for (const DxfPair& pair : f.pairs()) {
         const int code = pair.code;
-        if (code != 10 && code != 20 &&
-            (leader || (code != 42 && code != 40 && code != 41))) {
+        if (code != 10 && code != 20 && (leader || (code != 42 && code != 40 && code != 41))) {
             continue;
         }
         const std::optional<double> value = pair.Real();
@@ -580,10 +578,10 @@ bool ShapeIsFinite(const Shape& shape) {
 
 bool IsPlottedKind(std::string_view kind) {
     constexpr std::string_view kPlotted[] = {
-        "LINE",   "LWPOLYLINE", "CIRCLE",  "ARC",    "TEXT",     "ATTRIB", "MTEXT",
-        "INSERT", "MINSERT",    "DIMENSION", "POINT", "ELLIPSE", "SPLINE", "SOLID",
-        "TRACE",  "3DFACE",     "LEADER",  "HATCH",  "POLYLINE", "VERTEX", "SEQEND",
-        "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "ACAD_TABLE", "SHAPE", "XLINE", "RAY",
+        "LINE", "LWPOLYLINE", "CIRCLE", "ARC", "TEXT", "ATTRIB", "MTEXT", "INSERT", "MINSERT",
+        "DIMENSION", "POINT", "ELLIPSE", "SPLINE", "SOLID", "TRACE", "3DFACE", "LEADER", "HATCH",
+        "POLYLINE", "VERTEX", "SEQEND", "ARC_DIMENSION", "LARGE_RADIAL_DIMENSION", "ACAD_TABLE",
+        "SHAPE", "XLINE", "RAY",
         // Never plotted by any program: a viewport of paper space, a block's attribute template.
         "VIEWPORT", "ATTDEF"};
     return std::find(std::begin(kPlotted), std::end(kPlotted), kind) != std::end(kPlotted);
@@ -714,12 +712,14 @@ std::vector<Shape> PolylineAssembler::Finish() {
         const auto columns = static_cast<std::size_t>(meshColumns_);
         for (std::size_t r = 0; r < rows; ++r) {
             Polyline line{{}, closedColumns_, {}};
-            for (std::size_t c = 0; c < columns; ++c) line.vertices.push_back({at[r * columns + c].at, 0});
+            for (std::size_t c = 0; c < columns; ++c)
+                line.vertices.push_back({at[r * columns + c].at, 0});
             shapes.push_back(std::move(line));
         }
         for (std::size_t c = 0; c < columns; ++c) {
             Polyline line{{}, closedRows_, {}};
-            for (std::size_t r = 0; r < rows; ++r) line.vertices.push_back({at[r * columns + c].at, 0});
+            for (std::size_t r = 0; r < rows; ++r)
+                line.vertices.push_back({at[r * columns + c].at, 0});
             shapes.push_back(std::move(line));
         }
         return shapes;

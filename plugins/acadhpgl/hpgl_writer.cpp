@@ -108,7 +108,8 @@ bool HpglWriter::Finish(std::string& error) {
     Append("PU;SP0;");
     Flush();
     if (failure_ == 0) return true;
-    error = std::string(ACADHPGL_WRITE_FAILED_TEXT) + ": " + std::system_category().message(failure_);
+    error =
+        std::string(ACADHPGL_WRITE_FAILED_TEXT) + ": " + std::system_category().message(failure_);
     return false;
 }
 

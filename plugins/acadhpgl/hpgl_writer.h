@@ -50,8 +50,8 @@ class HpglWriter final : public PlotSink {
     int failure_ = 0;  // errno of the first failed write
     int colour_ = -1;
     int pen_ = -1;
-    int width_ = -1;  // the width last set for the current pen
-    int style_ = 0;   // IN selects solid lines
+    int width_ = -1;       // the width last set for the current pen
+    int style_ = 0;        // IN selects solid lines
     bool latin1_ = false;  // the character set holding the accented letters is selected
     std::string size_;
     std::string direction_;
