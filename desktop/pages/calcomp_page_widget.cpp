@@ -1,13 +1,10 @@
 #include "desktop/pages/calcomp_page_widget.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "shell/page_resource_ids.h"
 #include "shell/resource_ids.h"
@@ -39,16 +36,7 @@ CalCompPageWidget::CalCompPageWidget(CalCompPage& model, CUserObject& values, Me
     columns->addLayout(middle, 1);
     columns->addLayout(right, 1);
 
-    QWidget* pens = MakePenGroup();
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(MakeButton(P::kApplyButton, rid::kPageApplyButton),
-                       QDialogButtonBox::ApplyRole);
-
-    auto* page = new QVBoxLayout(this);
-    page->addWidget(settings);
-    page->addWidget(pens, 1);
-    page->addWidget(buttons);
-    Bind();
+    LayOutPage(settings, P::kApplyButton);
 }
 
 }  // namespace kestrum

@@ -1,12 +1,9 @@
 #include "desktop/pages/hpgl_page_widget.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "shell/page_resource_ids.h"
 #include "shell/resource_ids.h"
@@ -31,16 +28,7 @@ HpglPageWidget::HpglPageWidget(HpglPage& model, CUserObject& values, MessageSink
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
 
-    QWidget* pens = MakePenGroup();
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(MakeButton(P::kApplyButton, rid::kPageApplyButton),
-                       QDialogButtonBox::ApplyRole);
-
-    auto* page = new QVBoxLayout(this);
-    page->addWidget(settings);
-    page->addWidget(pens, 1);
-    page->addWidget(buttons);
-    Bind();
+    LayOutPage(settings, P::kApplyButton);
 }
 
 }  // namespace kestrum

@@ -1,12 +1,15 @@
 #include "desktop/pages/pen_page_widget.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 #include "shell/page_resource_ids.h"
 #include "shell/resource_ids.h"
@@ -31,6 +34,17 @@ QFormLayout* PenPageWidget::SettingsColumn() {
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     return form;
+}
+
+void PenPageWidget::LayOutPage(QWidget* settings, int applyButton) {
+    QWidget* pens = MakePenGroup();
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(MakeButton(applyButton, rid::kPageApplyButton), QDialogButtonBox::ApplyRole);
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(settings);
+    page->addWidget(pens, 1);
+    page->addWidget(buttons);
+    Bind();
 }
 
 QWidget* PenPageWidget::MakePenGroup() {

@@ -24,13 +24,15 @@ class PenPageWidget : public OptionPageWidget {
     QTableWidget* penOverview() const { return overview_; }
 
   protected:
-    // The pens group, made once the settings above it are laid out (tab order).
-    QWidget* MakePenGroup();
+    // The page: the emulation's `settings` group above the pens group and the apply button
+    // `applyButton`; then binds the page. Called once the settings are laid out (tab order).
+    void LayOutPage(QWidget* settings, int applyButton);
     // The emulation's settings lists in two columns, made in reading order.
     static QFormLayout* SettingsColumn();
     void AfterPush() override;
 
   private:
+    QWidget* MakePenGroup();
     void ShowPens();
 
     PenTablePanel& panel_;
