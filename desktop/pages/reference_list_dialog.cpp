@@ -72,18 +72,19 @@ ReferenceListDialogWidget::ReferenceListDialogWidget(ReferenceList& working,
          &ReferenceListDialogWidget::Remove},
     };
     auto* side = new QVBoxLayout;
-    for (const ButtonSpec& spec : specs) {
-        auto* button = new QPushButton(ThemeIcon(spec.icon, spec.fallback), Text(spec.text), this);
-        button->setObjectName(QStringLiteral("button%1").arg(spec.text));
-        if (spec.text == rid::kXRefUpButton) {
+    for (const ButtonSpec& entry : specs) {
+        auto* button =
+            new QPushButton(ThemeIcon(entry.icon, entry.fallback), Text(entry.text), this);
+        button->setObjectName(QStringLiteral("button%1").arg(entry.text));
+        if (entry.text == rid::kXRefUpButton) {
             connect(button, &QPushButton::clicked, this, [this] { Move(-1); });
-        } else if (spec.text == rid::kXRefDownButton) {
+        } else if (entry.text == rid::kXRefDownButton) {
             connect(button, &QPushButton::clicked, this, [this] { Move(+1); });
         } else {
-            connect(button, &QPushButton::clicked, this, spec.action);
+            connect(button, &QPushButton::clicked, this, entry.action);
         }
         // Remove stands apart from the harmless commands.
-        if (spec.text == rid::kXRefRemoveButton) side->addSpacing(12);
+        if (entry.text == rid::kXRefRemoveButton) side->addSpacing(12);
         side->addWidget(button);
     }
     side->addStretch(1);
