@@ -7,7 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang clang-format time
     qt6-base-dev qt6-base-dev-tools libqt6svg6 dpkg-dev
-    dbus
+    dbus python3
 )
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
