@@ -17,6 +17,7 @@
 #include "desktop/application.h"
 #include "desktop/configuration_page.h"
 #include "desktop/main_window.h"
+#include "tests/desktop/desktop_test_support.h"
 
 namespace kestrum {
 
@@ -24,9 +25,7 @@ class ConfigurationPageTest : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> config_;
-    std::unique_ptr<QTemporaryDir> work_;
-    QString startFolder_;
+    test::ScratchFolders folders_;
     CollectingMessageSink messages_;
     test::FakeSpooler* spooler_ = nullptr;
 
@@ -45,20 +44,16 @@ class ConfigurationPageTest : public QObject {
 
     template <typename W>
     static W* Find(Application& app, int id) {
-        return app.mainWindow()->findChild<W*>(QStringLiteral("control%1").arg(id));
+        return test::FindControl<W>(app, id);
     }
 
   private slots:
     void init() {
-        config_ = std::make_unique<QTemporaryDir>();
-        work_ = std::make_unique<QTemporaryDir>();
-        startFolder_ = QDir::currentPath();
-        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
-        QDir::setCurrent(work_->path());
+        folders_.Begin();
         messages_ = CollectingMessageSink();
     }
 
-    void cleanup() { QDir::setCurrent(startFolder_); }
+    void cleanup() { folders_.End(); }
 
     void deviceModeSendsTheHeaderAloneToTheCheckedQueue() {
         auto app = Start();
@@ -98,7 +93,7 @@ class ConfigurationPageTest : public QObject {
     void saveAsksForANameFirstThenSavesInPlace() {
         auto app = Start();
         int asked = 0;
-        const QString target = work_->filePath(QStringLiteral("a0-bond.cfg"));
+        const QString target = folders_.work->filePath(QStringLiteral("a0-bond.cfg"));
         app->configurationPage()->SetFileQuestions(
             [](const QString&, const QString&) { return QString(); },
             [&](const QString&, const QString&) {

@@ -24,6 +24,7 @@
 #include "desktop/main_window.h"
 #include "desktop/ui_text.h"
 #include "shell/resource_ids.h"
+#include "tests/desktop/desktop_test_support.h"
 
 namespace kestrum {
 namespace {
@@ -74,15 +75,15 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> config_;
-    std::unique_ptr<QTemporaryDir> work_;
-    QString startFolder_;
+    test::ScratchFolders folders_;
     CollectingMessageSink messages_;
 
-    QString IniPath() const { return config_->filePath(QStringLiteral("kestrum/kestrum.ini")); }
+    QString IniPath() const {
+        return folders_.config->filePath(QStringLiteral("kestrum/kestrum.ini"));
+    }
 
     void WriteIni(const QByteArray& text) {
-        QDir(config_->path()).mkpath(QStringLiteral("kestrum"));
+        QDir(folders_.config->path()).mkpath(QStringLiteral("kestrum"));
         QFile file(IniPath());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text);
@@ -97,7 +98,7 @@ class MainWindowTest : public QObject {
 
     template <typename W>
     static W* Find(Application& app, int id) {
-        return app.mainWindow()->findChild<W*>(QStringLiteral("control%1").arg(id));
+        return test::FindControl<W>(app, id);
     }
 
     static QAction* Command(Application& app, int id) {
@@ -106,15 +107,11 @@ class MainWindowTest : public QObject {
 
   private slots:
     void init() {
-        config_ = std::make_unique<QTemporaryDir>();
-        work_ = std::make_unique<QTemporaryDir>();
-        startFolder_ = QDir::currentPath();
-        qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
-        QDir::setCurrent(work_->path());
+        folders_.Begin();
         messages_ = CollectingMessageSink();
     }
 
-    void cleanup() { QDir::setCurrent(startFolder_); }
+    void cleanup() { folders_.End(); }
 
     void firstStartWritesExactlyTheStartUpKeys() {
         auto app = Start();
@@ -228,10 +225,11 @@ class MainWindowTest : public QObject {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_->path());
-        environment.insert(QStringLiteral("CUPS_SERVER"), work_->filePath(QStringLiteral("none")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folders_.config->path());
+        environment.insert(QStringLiteral("CUPS_SERVER"),
+                           folders_.work->filePath(QStringLiteral("none")));
         program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(work_->path());
+        program.setWorkingDirectory(folders_.work->path());
         program.start(QStringLiteral(KESTRUM_EXE), {});
         QVERIFY(program.waitForStarted());
         // Settings written means start-up is done and the window is up.
