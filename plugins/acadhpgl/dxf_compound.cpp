@@ -104,58 +104,6 @@ std::vector<Shape> UnderlayFrame(DxfFields& f) {
     return {Shape(std::move(frame))};
 }
 
-// MLINE: each element runs through the vertices, moved along each vertex's mitre by the
-// element's first parameter; the mitres make the joints.
-std::vector<Shape> MultiLine(DxfFields& f) {
-    const bool closed = (f.Integer(71, 0) & 2) != 0;
-    struct Vertex {
-        Point at;
-        Point mitre;
-        std::vector<double> offsets;  // one per element
-    };
-    std::vector<Vertex> vertices;
-    bool expectOffset = false;  // the first 41 after a 74 is the element's offset
-    for (const DxfPair& pair : f.pairs()) {
-        const int code = pair.code;
-        if (code != 11 && code != 21 && code != 13 && code != 23 && code != 74 && code != 41) {
-            continue;
-        }
-        const std::optional<double> value = Number(pair);
-        if (!value) return {};
-        if (code == 11) {
-            if (vertices.size() >= kMaxItems) break;
-            vertices.push_back({{*value, 0}, {0, 0}, {}});
-            continue;
-        }
-        if (vertices.empty()) continue;
-        Vertex& last = vertices.back();
-        if (code == 21) last.at.y = *value;
-        if (code == 13) last.mitre.x = *value;
-        if (code == 23) last.mitre.y = *value;
-        if (code == 74) {
-            expectOffset = *value > 0;
-            if (!expectOffset && last.offsets.size() < 1000) last.offsets.push_back(0);
-        }
-        if (code == 41 && expectOffset) {
-            if (last.offsets.size() < 1000) last.offsets.push_back(*value);
-            expectOffset = false;
-        }
-    }
-    if (vertices.size() < 2) return {};
-    std::size_t elements = vertices[0].offsets.size();
-    for (const Vertex& vertex : vertices) elements = std::min(elements, vertex.offsets.size());
-    std::vector<Shape> shapes;
-    for (std::size_t e = 0; e < elements; ++e) {
-        Polyline line;
-        line.closed = closed;
-        for (const Vertex& vertex : vertices) {
-            line.vertices.push_back({Plus(vertex.at, vertex.mitre, vertex.offsets[e]), 0});
-        }
-        shapes.push_back(std::move(line));
-    }
-    return shapes;
-}
-
 // A closed arrowhead with its tip at `tip`, pointing away from `from`.
 std::optional<Shape> Arrowhead(Point tip, Point from, double size) {
     const Point d{tip.x - from.x, tip.y - from.y};
@@ -170,10 +118,56 @@ std::optional<Shape> Arrowhead(Point tip, Point from, double size) {
     return Shape(head);
 }
 
-// MULTILEADER: its leader lines with their arrowheads, doglegs and text. The block content
-// of a leader needs the block's handle, which the reader does not follow.
-std::vector<Shape> MultiLeader(DxfFields& f, const DxfTextDefaults& defaults) {
+// A multileader's block content: the block placed as an INSERT would place it, and the
+// values of its attributes where the block's attribute definitions stand.
+struct LeaderBlock {
+    std::string handle;  // of the block record
+    Insert insert;
+    std::vector<std::pair<std::string, std::string>> attributes;  // definition handle, value
+};
+
+std::vector<Shape> BlockContent(const LeaderBlock& content, const CompoundLinks* links) {
+    if (links == nullptr || !links->block || content.handle.empty()) return {};
+    const std::optional<std::pair<std::uint32_t, Point>> block = links->block(content.handle);
+    if (!block) return {};
     std::vector<Shape> shapes;
+    Insert insert = content.insert;
+    insert.block = block->first;
+    shapes.push_back(insert);
+    if (!links->attribute) return shapes;
+    // Block coordinates to the leader's: less the base, scaled, turned, moved.
+    const double radians = insert.rotationDegrees / kDegrees;
+    const double c = std::cos(radians), s = std::sin(radians);
+    const auto place = [&](Point p) {
+        const Point scaled{(p.x - block->second.x) * insert.scaleX,
+                           (p.y - block->second.y) * insert.scaleY};
+        return Point{insert.at.x + scaled.x * c - scaled.y * s,
+                     insert.at.y + scaled.x * s + scaled.y * c};
+    };
+    for (const auto& [handle, value] : content.attributes) {
+        std::optional<Text> text = links->attribute(handle, value);
+        if (!text) continue;
+        text->at = place(text->at);
+        text->height *= std::fabs(insert.scaleY);
+        if (insert.scaleY != 0) text->widthFactor *= std::fabs(insert.scaleX / insert.scaleY);
+        text->rotationDegrees = std::fmod(text->rotationDegrees + insert.rotationDegrees, 360);
+        if (text->rotationDegrees < 0) text->rotationDegrees += 360;
+        shapes.push_back(std::move(*text));
+    }
+    return shapes;
+}
+
+// MULTILEADER: its leader lines with their arrowheads, doglegs and its text or block. The
+// drawing's own values are those of its context data; the same codes outside it are the
+// style's overrides (41 the dogleg length, 43 the block's turn), which must not be taken for
+// the text's height or width.
+std::vector<Shape> MultiLeader(DxfFields& f, const DxfTextDefaults& defaults,
+                               const CompoundLinks* links) {
+    std::vector<Shape> shapes;
+    LeaderBlock block;
+    bool hasBlock = false, inContext = false, inLeaderData = false;
+    std::string entityBlock;       // the block record handle outside the context data
+    std::string attributeHandle;
     std::string text;
     Point textAt{}, textDirection{1, 0};
     double textHeight = defaults.height, arrowSize = 0, textWidth = 0;
@@ -203,6 +197,40 @@ std::vector<Shape> MultiLeader(DxfFields& f, const DxfTextDefaults& defaults) {
     };
     for (const DxfPair& pair : f.pairs()) {
         const int code = pair.code;
+        if (code == 100) inLeaderData = pair.text == "AcDbMLeader";
+        if (code == 300 && pair.text == "CONTEXT_DATA{") {
+            inContext = true;
+            continue;
+        }
+        if (code == 301 && inContext && !inLeader) {
+            inContext = false;
+            continue;
+        }
+        if (!inContext) {
+            // The entity's own part: the block record again, and the attributes' values.
+            if (code == 344) entityBlock = std::string(pair.text);
+            if (code == 330 && inLeaderData) attributeHandle = std::string(pair.text);
+            if (code == 302 && !attributeHandle.empty() && block.attributes.size() < kMaxItems) {
+                block.attributes.emplace_back(std::move(attributeHandle), std::string(pair.text));
+                attributeHandle.clear();
+            }
+            continue;
+        }
+        if (!inLeader && !inLine) {
+            if (code == 296) hasBlock = pair.Integer().value_or(0) != 0;
+            if (code == 341) block.handle = std::string(pair.text);
+            constexpr int kBlock[] = {15, 25, 16, 26, 46};
+            if (std::find(std::begin(kBlock), std::end(kBlock), code) != std::end(kBlock)) {
+                const std::optional<double> value = Number(pair);
+                if (!value) return {};
+                if (code == 15) block.insert.at.x = *value;
+                if (code == 25) block.insert.at.y = *value;
+                if (code == 16) block.insert.scaleX = *value;
+                if (code == 26) block.insert.scaleY = *value;
+                if (code == 46) block.insert.rotationDegrees = *value * kDegrees;
+                continue;
+            }
+        }
         if (code == 302 && pair.text == "LEADER{") {
             inLeader = true;
             continue;
@@ -252,6 +280,10 @@ std::vector<Shape> MultiLeader(DxfFields& f, const DxfTextDefaults& defaults) {
         }
     }
     if (inLeader) endLeader();
+    if (hasBlock || !block.handle.empty()) {
+        if (block.handle.empty()) block.handle = std::move(entityBlock);
+        for (Shape& shape : BlockContent(block, links)) shapes.push_back(std::move(shape));
+    }
     if (haveText) {
         std::string plain = PlainMText(text);
         if (textWidth > 0) plain = WrapText(plain, EstimatedCharacters(textWidth, textHeight));
@@ -323,17 +355,17 @@ std::vector<Shape> Mesh(DxfFields& f) {
 }  // namespace
 
 bool IsCompoundKind(std::string_view kind) {
-    return kind == "IMAGE" || kind == "WIPEOUT" || kind == "MLINE" || kind == "MULTILEADER" ||
+    return kind == "IMAGE" || kind == "WIPEOUT" || kind == "MULTILEADER" ||
            kind == "MLEADER" || kind == "MESH" || kind.ends_with("UNDERLAY");
 }
 
-std::vector<Shape> BuildShapes(DxfFields& fields, const DxfTextDefaults& defaults) {
+std::vector<Shape> BuildShapes(DxfFields& fields, const DxfTextDefaults& defaults,
+                               const CompoundLinks* links) {
     const std::string_view kind = fields.kind();
     std::vector<Shape> shapes;
     if (kind == "IMAGE" || kind == "WIPEOUT") shapes = PictureFrame(fields);
     if (kind.ends_with("UNDERLAY")) shapes = UnderlayFrame(fields);
-    if (kind == "MLINE") shapes = MultiLine(fields);
-    if (kind == "MULTILEADER" || kind == "MLEADER") shapes = MultiLeader(fields, defaults);
+    if (kind == "MULTILEADER" || kind == "MLEADER") shapes = MultiLeader(fields, defaults, links);
     if (kind == "MESH") shapes = Mesh(fields);
     if (fields.bad()) return {};
     return shapes;

@@ -7,17 +7,21 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <new>
 #include <optional>
+#include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "plugins/acadhpgl/dxf_compound.h"
 #include "plugins/acadhpgl/dxf_entities.h"
 #include "plugins/acadhpgl/dxf_fields.h"
+#include "plugins/acadhpgl/dxf_multiline.h"
 #include "plugins/acadhpgl/dxf_names.h"
 #include "plugins/acadhpgl/dxf_pairs.h"
 
@@ -27,11 +31,43 @@ namespace {
 // The fewest bytes of a file that one model space entity is expected to take.
 constexpr std::size_t kBytesPerEntity = 80;
 
+// The entities of a block that was defined before under the same name, read and dropped.
+constexpr std::uint32_t kDroppedBlock = kNoBlock - 1;
+// Pairs kept of one attribute definition; real ones have a few dozen.
+constexpr std::size_t kMaxKeptPairs = 256;
+
+// A pair that outlives the bytes it was read from.
+struct KeptPair {
+    int code = 0;
+    std::string text;
+    double number = 0;
+    bool decoded = false;
+};
+
+// An MLINE waiting for its style, and where its shapes go: model space or a block.
+struct PendingMultiLine {
+    MultiLine line;
+    Entity entity;
+    std::uint32_t owner = kNoBlock;
+};
+
+std::string HandleKey(std::string_view handle) {
+    std::string key(handle);
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key;
+}
+
 struct ReaderContext {
     LayerTable layers;
     BlockTable blocks;
     DxfTextDefaults textDefaults;
     std::map<std::string, std::uint64_t>* leftOut = nullptr;
+    // Block record handles to block names, for the records that refer to a block by handle.
+    std::unordered_map<std::string, std::string> blockRecords;
+    // Attribute definitions by handle, for multileaders that fill them in.
+    std::unordered_map<std::string, std::vector<KeptPair>> attributeDefinitions;
+    MultiLineStyles multiLineStyles;
+    std::vector<PendingMultiLine> multiLines;
 };
 
 // Turns a run of entity records into entities, including the two kinds that span several
@@ -71,9 +107,21 @@ class EntityAssembler {
             return;
         }
         if (kind == "VERTEX" || kind == "SEQEND" || kind == "ATTRIB") return;  // strays
+        if (kind == "ATTDEF") {
+            KeepAttributeDefinition(fields);
+            return;
+        }
 
         Entity entity;
         const bool keep = Properties(fields, entity);
+        if (kind == "MLINE") {
+            if (keep && owner_ != kDroppedBlock) {
+                if (std::optional<MultiLine> line = ReadMultiLine(fields)) {
+                    context_.multiLines.push_back({std::move(*line), entity, owner_});
+                }
+            }
+            return;
+        }
         if (kind == "INSERT" && fields.Has(66) && fields.Integer(66, 0) == 1) {
             // The attributes go with their insert: left out when it is.
             inAttributes_ = true;
@@ -82,6 +130,9 @@ class EntityAssembler {
         }
         if (keep) Emit(fields, entity);
     }
+
+    // Where the entities go: model space (kNoBlock), a block, or nowhere (kDroppedBlock).
+    void SetOwner(std::uint32_t owner) { owner_ = owner; }
 
     // Ends a run that the records did not end.
     void Finish() {
@@ -128,13 +179,58 @@ class EntityAssembler {
         if ((kind == "IMAGE" || kind.ends_with("UNDERLAY")) && context_.leftOut != nullptr) {
             ++(*context_.leftOut)[std::string(kind)];
         }
-        for (Shape& shape : BuildShapes(fields, context_.textDefaults)) {
+        CompoundLinks links;
+        links.block = [this](std::string_view handle) {
+            return BlockOfRecord(handle);
+        };
+        links.attribute = [this](std::string_view handle, std::string_view value) {
+            return AttributeText(handle, value);
+        };
+        for (Shape& shape : BuildShapes(fields, context_.textDefaults, &links)) {
             if (!ShapeIsFinite(shape)) continue;
             Entity part = entity;
             part.shape = std::move(shape);
             part.wipeoutFrame = kind == "WIPEOUT";
             out_.push_back(std::move(part));
         }
+    }
+
+    std::optional<std::pair<std::uint32_t, Point>> BlockOfRecord(std::string_view handle) {
+        const auto found = context_.blockRecords.find(HandleKey(handle));
+        if (found == context_.blockRecords.end()) return std::nullopt;
+        const std::uint32_t block = context_.blocks.Resolve(found->second);
+        return std::pair{block, context_.blocks[block].base};
+    }
+
+    void KeepAttributeDefinition(DxfFields& fields) {
+        if (!fields.Has(5) || fields.pairs().size() > kMaxKeptPairs) return;
+        std::vector<KeptPair> kept;
+        for (const DxfPair& pair : fields.pairs()) {
+            kept.push_back({pair.code, std::string(pair.text), pair.number, pair.decoded});
+        }
+        context_.attributeDefinitions[HandleKey(fields.Text(5))] = std::move(kept);
+    }
+
+    // The definition read again as an attribute that holds `value`, so that it is placed and
+    // aligned for the value's own length.
+    std::optional<Text> AttributeText(std::string_view handle, std::string_view value) {
+        const auto found = context_.attributeDefinitions.find(HandleKey(handle));
+        if (found == context_.attributeDefinitions.end()) return std::nullopt;
+        DxfFields fields;
+        fields.Reset("ATTRIB");
+        bool valued = false;
+        for (const KeptPair& kept : found->second) {
+            DxfPair pair{kept.text, kept.number, kept.code, kept.decoded};
+            if (kept.code == 1) {
+                pair.text = value;
+                valued = true;
+            }
+            fields.Add(pair);
+        }
+        if (!valued) fields.Add(DxfPair{value, 0, 1, false});
+        std::optional<Shape> shape = BuildShape(fields, context_.textDefaults);
+        if (!shape || !std::holds_alternative<Text>(*shape)) return std::nullopt;
+        return std::get<Text>(*shape);
     }
 
     void FinishPolyline() {
@@ -160,6 +256,7 @@ class EntityAssembler {
     bool inAttributes_ = false;
     bool dropAttributes_ = false;
     std::uint32_t attributeOwner_ = kNoLayer;
+    std::uint32_t owner_ = kNoBlock;
 };
 
 class DocumentReader {
@@ -167,7 +264,7 @@ class DocumentReader {
     DocumentReader(std::string_view bytes, Drawing& drawing)
         : pairs_(bytes),
           drawing_(drawing),
-          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}, &drawing.leftOut} {}
+          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}, &drawing.leftOut, {}, {}, {}, {}} {}
 
     bool Read(std::string& error) {
         if (!Advance()) return Fail(error);
@@ -184,9 +281,13 @@ class DocumentReader {
                 // Every section ended: only the marker is missing, and nothing with it.
                 drawing_.warnings.push_back("the drawing's end-of-file marker is missing after " +
                                             pairs_.Where() + "; it was read up to there");
+                FinishMultiLines();
                 return true;
             }
-            if (pair_.code == 0 && pair_.text == "EOF") return true;
+            if (pair_.code == 0 && pair_.text == "EOF") {
+                FinishMultiLines();
+                return true;
+            }
             if (pair_.code == 0 && pair_.text == "SECTION") {
                 if (!Advance()) return Fail(error);
                 std::string_view name;
@@ -202,6 +303,26 @@ class DocumentReader {
     }
 
   private:
+    // Multilines are drawn once every style of the file is known.
+    void FinishMultiLines() {
+        for (PendingMultiLine& pending : context_.multiLines) {
+            const MultiLine& line = pending.line;
+            const MultiLineStyle* style =
+                context_.multiLineStyles.Find(line.styleHandle, line.styleName);
+            std::vector<Entity>& out = pending.owner == kNoBlock
+                                           ? drawing_.entities
+                                           : context_.blocks[pending.owner].entities;
+            for (ColouredShape& part : MultiLineShapes(line, style)) {
+                if (!ShapeIsFinite(part.shape)) continue;
+                Entity entity = pending.entity;
+                if (part.colour) entity.colour = static_cast<std::int16_t>(*part.colour);
+                entity.shape = std::move(part.shape);
+                out.push_back(std::move(entity));
+            }
+        }
+        context_.multiLines.clear();
+    }
+
     bool Fail(std::string& error) {
         error = error_;
         return false;
@@ -257,6 +378,7 @@ class DocumentReader {
                 if (fields_.kind() == "WIPEOUTVARIABLES") {
                     drawing_.wipeoutFrames = fields_.Integer(70, 0) != 0;
                 }
+                if (fields_.kind() == "MLINESTYLE") context_.multiLineStyles.Define(fields_);
             });
         } else {
             read = ReadRecords([] {});  // classes, the thumbnail and the unknown
@@ -315,6 +437,12 @@ class DocumentReader {
     }
 
     void ReadTableRecord() {
+        if (fields_.kind() == "BLOCK_RECORD") {
+            if (fields_.Has(5) && !fields_.Text(2).empty()) {
+                context_.blockRecords[HandleKey(fields_.Text(5))] = std::string(fields_.Text(2));
+            }
+            return;
+        }
         if (fields_.kind() != "LAYER") return;  // other tables do not change the picture
         const std::string_view name = fields_.Text(2);
         if (name.empty()) return;
@@ -340,11 +468,13 @@ class DocumentReader {
             if (kind == "BLOCK") {
                 close();
                 inBlock = true;
+                assembler.SetOwner(kDroppedBlock);
                 std::string_view name = fields_.Text(2);
                 if (name.empty()) name = fields_.Text(3);
                 if (name.empty()) return;
                 open = context_.blocks.Define(name);
                 if (!open) return;
+                assembler.SetOwner(*open);
                 Block& block = context_.blocks[*open];
                 const Point base{fields_.Real(10, 0), fields_.Real(20, 0)};
                 if (std::isfinite(base.x) && std::isfinite(base.y)) block.base = base;
