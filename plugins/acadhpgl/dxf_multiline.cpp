@@ -13,6 +13,9 @@ namespace {
 constexpr std::size_t kMaxVertices = 1'000'000;
 constexpr std::size_t kMaxElements = 64;  // styles allow 16
 constexpr std::size_t kMaxStretches = 256;
+// Elements of all vertices of one record together: a record that declares more is read up to
+// here, so that its memory stays a small multiple of what the file spends on it.
+constexpr std::size_t kMaxElementsInAll = 4'000'000;
 
 std::string Key(std::string_view text) {
     std::string key(text);
@@ -132,6 +135,7 @@ std::optional<MultiLine> ReadMultiLine(DxfFields& f) {
     line.styleName = std::string(f.Text(2));
     double expected = 0;  // parameters of the current element still to come
     bool first = false;   // the next one is the element's offset
+    std::size_t elementsInAll = 0;
     for (const DxfPair& pair : f.pairs()) {
         const int code = pair.code;
         if (code != 11 && code != 21 && code != 12 && code != 22 && code != 13 && code != 23 &&
@@ -155,7 +159,10 @@ std::optional<MultiLine> ReadMultiLine(DxfFields& f) {
         if (code == 23) vertex.mitre.y = *value;
         if (code == 74) {
             expected = 0;
-            if (vertex.elements.size() >= kMaxElements) continue;
+            if (vertex.elements.size() >= kMaxElements || elementsInAll >= kMaxElementsInAll) {
+                continue;
+            }
+            ++elementsInAll;
             vertex.elements.emplace_back();
             expected = *value;
             first = true;
