@@ -166,7 +166,7 @@ std::vector<Shape> MultiLeader(DxfFields& f, const DxfTextDefaults& defaults,
     std::vector<Shape> shapes;
     LeaderBlock block;
     bool hasBlock = false, inContext = false, inLeaderData = false;
-    std::string entityBlock;       // the block record handle outside the context data
+    std::string entityBlock;  // the block record handle outside the context data
     std::string attributeHandle;
     std::string text;
     Point textAt{}, textDirection{1, 0};
@@ -355,8 +355,8 @@ std::vector<Shape> Mesh(DxfFields& f) {
 }  // namespace
 
 bool IsCompoundKind(std::string_view kind) {
-    return kind == "IMAGE" || kind == "WIPEOUT" || kind == "MULTILEADER" ||
-           kind == "MLEADER" || kind == "MESH" || kind.ends_with("UNDERLAY");
+    return kind == "IMAGE" || kind == "WIPEOUT" || kind == "MULTILEADER" || kind == "MLEADER" ||
+           kind == "MESH" || kind.ends_with("UNDERLAY");
 }
 
 std::vector<Shape> BuildShapes(DxfFields& fields, const DxfTextDefaults& defaults,

@@ -180,9 +180,7 @@ class EntityAssembler {
             ++(*context_.leftOut)[std::string(kind)];
         }
         CompoundLinks links;
-        links.block = [this](std::string_view handle) {
-            return BlockOfRecord(handle);
-        };
+        links.block = [this](std::string_view handle) { return BlockOfRecord(handle); };
         links.attribute = [this](std::string_view handle, std::string_view value) {
             return AttributeText(handle, value);
         };
@@ -264,7 +262,8 @@ class DocumentReader {
     DocumentReader(std::string_view bytes, Drawing& drawing)
         : pairs_(bytes),
           drawing_(drawing),
-          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}, &drawing.leftOut, {}, {}, {}, {}} {}
+          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}, &drawing.leftOut,
+                   {}, {}, {}, {}} {}
 
     bool Read(std::string& error) {
         if (!Advance()) return Fail(error);
