@@ -61,6 +61,11 @@ void Application::Start(bool show) {
     if (auto applied = printerSelection_.Initialise(settings_); !applied) {
         messages_->Show(Message{0, applied.error().message, "Kestrum", MessageIcon::Exclamation});
     }
+    // The stored check marks are the printers of every send, also of one started before the
+    // printer page was ever shown (the launcher's button, a command client): without this read
+    // such a send found no printer, and a client's send "completed" having sent nothing. A
+    // spooler that gives no list leaves it empty, as the page would.
+    (void)printerSelection_.Rebuild(spooler_->Printers(), settings_.settingsFile);
 
     configurationPage_ =
         new ConfigurationPage(*manager_, *options_, settings_, *spooler_, clock_, *messages_);
