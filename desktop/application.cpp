@@ -183,7 +183,8 @@ void Application::CreateLauncher() {
 }
 
 void Application::OpenCommandInterface() {
-    commandInterface_ = std::make_unique<CommandInterface>(*launchList_, *launcher_);
+    commandInterface_ =
+        std::make_unique<CommandInterface>(*launchList_, *launcher_, printerSelection_);
     // Said without a modal box: a desktop without a session bus must still start (and end on
     // SIGTERM) without anybody answering it.
     CollectingMessageSink refusal;

@@ -153,7 +153,7 @@ struct Program {
         launcher = std::make_unique<LauncherWindow>(
             LauncherContext{list, settings, options, printers, ticket, renderer, messages,
                             SendServices{&gate, &clock, nullptr}});
-        commands = std::make_unique<CommandInterface>(list, *launcher);
+        commands = std::make_unique<CommandInterface>(list, *launcher, printers);
     }
     bool Open() { return commands->Open(QDBusConnection::sessionBus(), messages); }
     void CheckPrinter() {
@@ -379,8 +379,8 @@ class CommandInterfaceTest : public QObject {
         QTest::newRow("dot relative") << QStringLiteral("./A.plt") << 0u << QString();
         QTest::newRow("empty") << QString() << 0u << QString();
         // Not checked beyond what adding an entry checks: the send reports it.
-        QTest::newRow("nonexistent") << QStringLiteral("/nonexistent/N.plt") << kAck
-                                     << QStringLiteral("/nonexistent/N.plt");
+        QTest::newRow("nonexistent")
+            << QStringLiteral("/nonexistent/N.plt") << kAck << QStringLiteral("/nonexistent/N.plt");
         QTest::newRow("260 bytes") << long260 << kAck << long260;
         QTest::newRow("261 bytes in 131 characters")
             << QStringLiteral("/") + QString(130, QChar(0xE9)) << 0u << QString();
@@ -422,6 +422,30 @@ class CommandInterfaceTest : public QObject {
         QCOMPARE(client.Poke(QStringLiteral("AssignConfig"), cfg), kAck);
         QCOMPARE(program_->list.entry(1).configuration, cfg.toStdString());
         QCOMPARE(program_->list.entry(0).configuration, untouched);
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // With no printer checked a client's send cannot go anywhere: it fails with the launcher's
+    // own reason instead of ending "completed", and the next client may send again.
+    void sendWithoutPrinterFails() {
+        program_->CheckPrinter();
+        QVERIFY(program_->printers.SetChecked(0, false, program_->settings).ok());
+        auto recheck = qScopeGuard([this] { program_->CheckPrinter(); });
+        const std::size_t jobsBefore = program_->spooler.jobs().size();
+        Client client(QStringLiteral("noprinter"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), dir_.filePath(QStringLiteral("A.plt"))),
+                 kAck);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchSend")), kAck);
+        QTRY_COMPARE_WITH_TIMEOUT((CloseMessageBoxes(), client.outcomes.size()), 1, 30000);
+        QCOMPARE(client.outcomes.front(), QStringLiteral("failed"));
+        QCOMPARE(client.messages.front().toStdString(),
+                 std::string(LoadResourceString(rid::kNoPrinterText)));
+        QCOMPARE(program_->spooler.jobs().size(), jobsBefore);
+        QVERIFY(!program_->commands->session().busy());
+        QVERIFY(!program_->launcher->busy());
         QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
         QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
     }
