@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QMessageBox>
+#include <QTimer>
 #include <array>
 #include <utility>
 
@@ -173,8 +174,11 @@ void Application::CreateLauncher() {
     mainWindow_->SetPageWidget(MainWindow::kLauncherView, launcher_);
     connect(launcher_, &LauncherWindow::MainWindowVisibilityRequested, mainWindow_.get(),
             [this](bool show) { mainWindow_->setVisible(show); });
-    connect(launcher_, &LauncherWindow::SendFailed, this,
-            [this](const Message& message) { messages_->Show(message); });
+    // Shown from the event loop: the box waits for its user, but the restart of the persistent
+    // window, its busy mark and a waiting command client's JobEnded must not.
+    connect(launcher_, &LauncherWindow::SendFailed, this, [this](const Message& message) {
+        QTimer::singleShot(0, this, [this, message] { messages_->Show(message); });
+    });
     connect(launcher_, &LauncherWindow::ConfigurationsRequested, this,
             [this] { mainWindow_->RunCommand(MainWindow::kEditorCommand); });
     connect(this, &Application::PlotFilesFolderChanged, launcher_,

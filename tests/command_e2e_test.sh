@@ -169,6 +169,18 @@ else
     echo "drawing case skipped: $(cat "$work/render.err")"
 fi
 
+# --- A send that fails (the queue was deleted) is reported to the waiting client, with the
+# printer named, without waiting for anybody to answer the program's own message; and it
+# leaves the busy mark cleared.
+lpadmin -x plotter
+check "failed send: exit 5" exits 5 timeout 60 "$cli" remote --clear --add A.plt --send --wait
+check "failed send: said so" stderr_has "failed"
+check "failed send: printer named" stderr_has "plotter"
+lpadmin -p plotter -v "socket://127.0.0.1:$port" -E -o printer-error-policy=abort-job
+rm -f "$work/plotter"/*.job "$work/hot"/*
+check "after the failure: exit 0" exits 0 timeout 60 "$cli" remote --clear --add B.plt --send --wait
+check "after the failure: one job" received_jobs 1
+
 # --- Refusals: the failing transaction is named and nothing after it is sent.
 check "relative path made absolute" exits 0 "$cli" remote --clear --add A.plt
 check "long path refused: exit 3" exits 3 "$cli" remote --add "/$(printf 'x%.0s' $(seq 300))"
