@@ -194,5 +194,8 @@ check "program ends on SIGTERM" wait_until 10 bash -c "! kill -0 $program_pid 2>
 wait "$program_pid" 2>/dev/null
 program_pid=""
 check "gone: exit 4" exits 4 "$cli" remote --clear
+# In the sanitizer build the program's own faults show only on its standard error.
+check "program reported no fault" bash -c "! grep -E 'ERROR: [A-Za-z]+Sanitizer|runtime error:' \
+    '$work/program.err'"
 
 report_checks
