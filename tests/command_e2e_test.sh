@@ -141,6 +141,11 @@ check "remote send: hot-folder bytes" same_bytes "$(find "$work/hot" -type f | h
 # README's gdbus commands show the interface and the job's end.
 check "introspection names the members" bash -c "gdbus introspect --session -d org.kestrum.Kestrum \
     -o /LaunchList | grep -c 'Connect\|Disconnect\|Execute\|Poke\|JobEnded' | grep -qx 5"
+# A gdbus call is a connection that leaves the bus at once while holding the conversation: as a
+# client that crashed, it must not lock the next one out.
+check "gdbus Connect is accepted" bash -c "gdbus call --session -d org.kestrum.Kestrum \
+    -o /LaunchList -m org.kestrum.LaunchList.Connect | grep -qx '(true,)'"
+check "next client after gdbus left" wait_until 5 answers
 gdbus monitor --session -d org.kestrum.Kestrum -o /LaunchList >"$work/monitor.txt" 2>&1 &
 monitor=$!
 sleep 0.5
