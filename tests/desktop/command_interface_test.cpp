@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
@@ -25,6 +26,7 @@
 #include <string>
 
 #include "desktop/command_host.h"
+#include "desktop/launch_status_window.h"
 #include "desktop/launcher_window.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -335,6 +337,47 @@ class CommandInterfaceTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT((CloseMessageBoxes(), client.outcomes.size()), 2, 30000);
         QCOMPARE(client.outcomes.back(), QStringLiteral("completed"));
         QCOMPARE(program_->spooler.jobs().size(), jobsBefore + 2);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // A send from the launcher's own button (its modal window open, the job held open) refuses
+    // a client's list changes and send as a client's send would; the dialog is still shown.
+    void launcherOwnSendRefusesClients() {
+        program_->CheckPrinter();
+        const QString a = dir_.filePath(QStringLiteral("A.plt"));
+        const QString cfg = dir_.filePath(QStringLiteral("A.cfg"));
+        Client client(QStringLiteral("beside"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), a), kAck);
+        const std::size_t jobsBefore = program_->spooler.jobs().size();
+        program_->gate.Close();
+        auto reopen = qScopeGuard([this] { program_->gate.Open(); });
+
+        QList<uint> answers;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* status = qobject_cast<LaunchStatusWindow*>(QApplication::activeModalWidget());
+            if (status == nullptr) return;
+            poll.stop();
+            status->ToggleStartPause();
+            answers << client.Execute(QStringLiteral("ClearLaunchList"))
+                    << client.Poke(QStringLiteral("AddFile"), a)
+                    << client.Poke(QStringLiteral("AssignConfig"), cfg)
+                    << client.Execute(QStringLiteral("LaunchSend"))
+                    << client.Execute(QStringLiteral("LaunchDialog"));
+            program_->gate.Open();
+        });
+        poll.start();
+        program_->launcher->Send();  // returns when its window has closed
+        program_->launcher->persistentWindow().hide();
+
+        QCOMPARE(answers, (QList<uint>{0u, 0u, 0u, 0u, kAck}));
+        QCOMPARE(program_->spooler.jobs().size(), jobsBefore + 1);
+        QCOMPARE(program_->list.size(), std::size_t{1});
+        QVERIFY(client.outcomes.isEmpty());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
         QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
     }
 
