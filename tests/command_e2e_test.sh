@@ -186,8 +186,19 @@ rm -f "$work/plotter"/*.job "$work/hot"/*
 check "after the failure: exit 0" exits 0 timeout 60 "$cli" remote --clear --add B.plt --send --wait
 check "after the failure: one job" received_jobs 1
 
+# An empty list: the send ends with nothing sent, which the waiting client hears as such.
+check "nothing to send: exit 5" exits 5 timeout 60 "$cli" remote --clear --send --wait
+check "nothing to send: said so" stderr_has "nothing"
+
 # --- Refusals: the failing transaction is named and nothing after it is sent.
-check "relative path made absolute" exits 0 "$cli" remote --clear --add A.plt
+# Relative names are made absolute by the client, from its own working directory.
+rm -f "$work/plotter"/*.job "$work/hot"/*
+check "from another folder: exit 0" exits 0 timeout 60 bash -c "cd '$work' && '$cli' remote \
+    --clear --add run/A.plt --assign run/A.cfg --send --wait"
+check "from another folder: one job" received_jobs 1
+cat "$work/A.stream" "$work/A.stream" >"$work/want-a"
+check "from another folder: A's bytes" same_bytes \
+    "$(find "$work/plotter" -name '*.job' | head -1)" "$work/want-a"
 check "long path refused: exit 3" exits 3 "$cli" remote --add "/$(printf 'x%.0s' $(seq 300))"
 check "long path refused: named" stderr_has "AddFile"
 
