@@ -31,6 +31,8 @@ export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$scratch/config" CUPS_SERVER="
 cd "$scratch/work"
 
 rss() { awk '/^VmRSS/ { print $2 }' "/proc/$pid/status"; }
+# The program's own processor time in clock ticks: what a poke costs it, whatever the load.
+cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
 
 "$program" >/dev/null 2>&1 &
 pid=$!
@@ -38,12 +40,17 @@ pid=$!
 "$client" --pokes 10 "$scratch/work/a.plt" >/dev/null
 sleep 1
 before=$(rss)
+cpu_before=$(cpu)
 "$client" --pokes "$pokes" --keep "$scratch/work/a.plt"
+cpu_after=$(cpu)
 sleep 1  # the launcher shows the new entries shortly after the burst
 filled=$(rss)
 "$client" --pokes "$pokes" --keep "$scratch/work/a.plt" >/dev/null
 sleep 1
 refilled=$(rss)
+ticks=$(getconf CLK_TCK)
+echo "program processor time for $pokes pokes: $(((cpu_after - cpu_before) * 1000 / ticks)) ms" \
+     "($(((cpu_after - cpu_before) * 1000000 / ticks / pokes)) us a poke)"
 echo "program resident memory: ${before} KiB idle, +$((filled - before)) KiB with $pokes entries" \
      "($(((filled - before) * 1024 / pokes)) bytes an entry), +$((refilled - before)) KiB after" \
      "clearing and adding $pokes again; load average $(cut -d' ' -f1 /proc/loadavg)"
