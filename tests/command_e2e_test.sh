@@ -202,6 +202,23 @@ check "from another folder: A's bytes" same_bytes \
 check "long path refused: exit 3" exits 3 "$cli" remote --add "/$(printf 'x%.0s' $(seq 300))"
 check "long path refused: named" stderr_has "AddFile"
 
+# With the end-of-job notification on, the "Job Complete" box waits for its user; the waiting
+# client hears of the end all the same.
+stop_program
+if grep -q '^EOJNotification=' "$ini"; then
+    sed -i 's/^EOJNotification=.*/EOJNotification=Yes/' "$ini"
+elif grep -q '^\[General\]' "$ini"; then
+    sed -i '/^\[General\]/a EOJNotification=Yes' "$ini"
+else
+    printf '[General]\nEOJNotification=Yes\n' >>"$ini"
+fi
+"$program" >>"$work/program.out" 2>>"$work/program.err" &
+program_pid=$!
+check "restarted program answers" wait_until 30 answers
+rm -f "$work/plotter"/*.job "$work/hot"/*
+check "notification on: exit 0" exits 0 timeout 60 "$cli" remote --clear --add B.plt --send --wait
+check "notification on: one job" received_jobs 1
+
 # The program serves on, and ends cleanly on SIGTERM.
 check "still answering" answers
 check "program still running" program_running
