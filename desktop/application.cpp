@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QMessageBox>
+#include <QTimer>
 #include <array>
 #include <utility>
 
@@ -61,6 +62,11 @@ void Application::Start(bool show) {
     if (auto applied = printerSelection_.Initialise(settings_); !applied) {
         messages_->Show(Message{0, applied.error().message, "Kestrum", MessageIcon::Exclamation});
     }
+    // The stored check marks are the printers of every send, also of one started before the
+    // printer page was ever shown (the launcher's button, a command client): without this read
+    // such a send found no printer, and a client's send "completed" having sent nothing. A
+    // spooler that gives no list leaves it empty, as the page would.
+    (void)printerSelection_.Rebuild(spooler_->Printers(), settings_.settingsFile);
 
     configurationPage_ =
         new ConfigurationPage(*manager_, *options_, settings_, *spooler_, clock_, *messages_);
@@ -168,8 +174,11 @@ void Application::CreateLauncher() {
     mainWindow_->SetPageWidget(MainWindow::kLauncherView, launcher_);
     connect(launcher_, &LauncherWindow::MainWindowVisibilityRequested, mainWindow_.get(),
             [this](bool show) { mainWindow_->setVisible(show); });
-    connect(launcher_, &LauncherWindow::SendFailed, this,
-            [this](const Message& message) { messages_->Show(message); });
+    // Shown from the event loop: the box waits for its user, but the restart of the persistent
+    // window, its busy mark and a waiting command client's JobEnded must not.
+    connect(launcher_, &LauncherWindow::SendFailed, this, [this](const Message& message) {
+        QTimer::singleShot(0, this, [this, message] { messages_->Show(message); });
+    });
     connect(launcher_, &LauncherWindow::ConfigurationsRequested, this,
             [this] { mainWindow_->RunCommand(MainWindow::kEditorCommand); });
     connect(this, &Application::PlotFilesFolderChanged, launcher_,
@@ -178,7 +187,8 @@ void Application::CreateLauncher() {
 }
 
 void Application::OpenCommandInterface() {
-    commandInterface_ = std::make_unique<CommandInterface>(*launchList_, *launcher_);
+    commandInterface_ =
+        std::make_unique<CommandInterface>(*launchList_, *launcher_, printerSelection_);
     // Said without a modal box: a desktop without a session bus must still start (and end on
     // SIGTERM) without anybody answering it.
     CollectingMessageSink refusal;

@@ -11,6 +11,12 @@ void LauncherCommandHost::ShowLaunchDialog() {
 }
 
 void LauncherCommandHost::StartSend() {
+    // The persistent window would go through the list with no printer to send to and end
+    // "completed" having sent nothing.
+    if (printers_.CheckedPrinters().empty()) {
+        withoutPrinter_();
+        return;
+    }
     launcher_.SetBusy(true);
     launcher_.persistentWindow().ToggleStartPause();
 }
@@ -19,11 +25,14 @@ bool LauncherCommandHost::LocalSendRunning() const {
     return launcher_.localSendRunning();
 }
 
-CommandInterface::CommandInterface(LaunchList& list, LauncherWindow& launcher, QObject* parent)
+CommandInterface::CommandInterface(LaunchList& list, LauncherWindow& launcher,
+                                   const PrinterSelection& printers, QObject* parent)
     : QObject(parent),
       list_(list),
       launcher_(launcher),
-      host_(launcher),
+      // Ended from the event loop, so the client has its acknowledgement before the job's end.
+      host_(launcher, printers,
+            [this] { QTimer::singleShot(0, this, &CommandInterface::EndSendWithoutPrinter); }),
       session_(list, host_),
       service_(std::make_unique<LaunchListService>(session_)) {
     // Connected after the window's own handler, so a restarted worker is ready before the busy
@@ -48,6 +57,17 @@ bool CommandInterface::Open(QDBusConnection bus, MessageSink& messages) {
     if (!reason.isEmpty()) text += "\n\n" + reason.toStdString();
     messages.Show(Message{rid::kDdeStartFailedMessage, text, "Kestrum", MessageIcon::Exclamation});
     return false;
+}
+
+void CommandInterface::EndSendWithoutPrinter() {
+    FinishAction ended;
+    ended.clearBusyMark = true;
+    session_.SendEnded(ended);
+    launcher_.SetBusy(false);
+    const std::string_view reason = LoadResourceString(rid::kNoPrinterText);
+    service_->AnnounceJobEnd(
+        QStringLiteral("failed"),
+        QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())));
 }
 
 void CommandInterface::OnPersistentFinished(const FinishAction& action, bool completed) {

@@ -10,11 +10,13 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "desktop/launch_list_service.h"
 #include "launch/command_session.h"
 #include "shell/message_sink.h"
+#include "shell/printer_selection.h"
 
 namespace kestrum {
 
@@ -23,7 +25,10 @@ class LauncherWindow;
 // What a command client asks of the launcher.
 class LauncherCommandHost final : public CommandHost {
   public:
-    explicit LauncherCommandHost(LauncherWindow& launcher) : launcher_(launcher) {}
+    // `withoutPrinter` is called, instead of starting, when no printer is checked.
+    LauncherCommandHost(LauncherWindow& launcher, const PrinterSelection& printers,
+                        std::function<void()> withoutPrinter)
+        : launcher_(launcher), printers_(printers), withoutPrinter_(std::move(withoutPrinter)) {}
 
     void ShowLaunchDialog() override;
     void StartSend() override;
@@ -31,14 +36,17 @@ class LauncherCommandHost final : public CommandHost {
 
   private:
     LauncherWindow& launcher_;
+    const PrinterSelection& printers_;
+    std::function<void()> withoutPrinter_;
 };
 
 class CommandInterface : public QObject {
     Q_OBJECT
 
   public:
-    // The launcher and its list must outlive the interface.
-    CommandInterface(LaunchList& list, LauncherWindow& launcher, QObject* parent = nullptr);
+    // The launcher, its list and the printer selection must outlive the interface.
+    CommandInterface(LaunchList& list, LauncherWindow& launcher, const PrinterSelection& printers,
+                     QObject* parent = nullptr);
     ~CommandInterface() override;
 
     // Serves the interface on `bus`. When the name cannot be owned the program runs without it:
@@ -50,6 +58,7 @@ class CommandInterface : public QObject {
 
   private:
     void OnPersistentFinished(const FinishAction& action, bool completed);
+    void EndSendWithoutPrinter();
 
     LaunchList& list_;
     LauncherWindow& launcher_;

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -741,7 +742,9 @@ void LauncherWindow::ShowPersistentWindow() {
 
 void LauncherWindow::OnJobCompleted() {
     if (std::optional<Message> notice = EndOfJobNotice(context_.settings.eojNotification)) {
-        context_.messages.Show(*notice);
+        // Shown from the event loop: the box waits for its user, but the persistent window's
+        // end and a waiting command client's JobEnded must not.
+        QTimer::singleShot(0, this, [this, message = *notice] { context_.messages.Show(message); });
     }
     busy_ = false;
 }

@@ -6,3 +6,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/build-bench/bench/kestrum_bench" --benchmark_min_time=0.2 "$@"
 "$root/bench/delivery_bench.sh" "$root/build-bench/cli/kestrum-cli"  # skips itself without cupsd
 "$root/bench/desktop_start_bench.sh" "$root/build-bench/cli/kestrum" "$root/build-bench/cli/kestrum-cli"
+"$root/bench/command_bench.sh" "$root/build-bench/cli/kestrum" "$root/build-bench/bench/command_poke_bench"

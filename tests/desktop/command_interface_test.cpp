@@ -14,13 +14,19 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 
 #include "desktop/command_host.h"
+#include "desktop/launch_status_window.h"
 #include "desktop/launcher_window.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -52,6 +58,38 @@ long ResidentKb() {
     return 0;
 }
 
+// Holds the opening of every job while closed, so a send stays running while clients call.
+class GatedSpooler final : public Spooler {
+  public:
+    explicit GatedSpooler(Spooler& inner) : inner_(inner) {}
+    ~GatedSpooler() override { Open(); }
+
+    void Close() {
+        const std::lock_guard lock(mutex_);
+        open_ = false;
+    }
+    void Open() {
+        {
+            const std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+
+    Result<std::vector<PrinterQueue>> Printers() override { return inner_.Printers(); }
+    Result<std::unique_ptr<SpoolJob>> OpenPrintJob(const std::string& printer) override {
+        std::unique_lock lock(mutex_);
+        opened_.wait(lock, [this] { return open_; });
+        return inner_.OpenPrintJob(printer);
+    }
+
+  private:
+    Spooler& inner_;
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = true;
+};
+
 // One bus client: its own connection, so its own unique name.
 class Client : public QObject {
     Q_OBJECT
@@ -64,12 +102,15 @@ class Client : public QObject {
     }
     ~Client() override { Leave(); }
 
-    // The service answers on this thread's event loop, so a call must not block it.
-    QVariant Call(const QString& method, const QVariantList& args = {}) {
+    QDBusPendingCall Start(const QString& method, const QVariantList& args = {}) {
         QDBusMessage call = QDBusMessage::createMethodCall(kBusServiceName, kBusObjectPath,
                                                            kBusInterfaceName, method);
         call.setArguments(args);
-        QDBusPendingCall pending = bus_.asyncCall(call, 10000);
+        return bus_.asyncCall(call, 10000);
+    }
+    // The service answers on this thread's event loop, so a call must not block it.
+    QVariant Call(const QString& method, const QVariantList& args = {}) {
+        QDBusPendingCall pending = Start(method, args);
         QEventLoop loop;
         QDBusPendingCallWatcher watcher(pending);
         connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
@@ -108,13 +149,13 @@ class Client : public QObject {
 
 // The launcher, its list and the interface, owned as the program owns them.
 struct Program {
-    explicit Program(const QString& folder) : spooler({"plotter"}) {
+    explicit Program(const QString& folder) : spooler({"plotter"}), gate(spooler) {
         settings.plotFilesFolder = folder.toStdString();
         options = OptionState(Unit::English, PrinterType::Velmar);
         launcher = std::make_unique<LauncherWindow>(
             LauncherContext{list, settings, options, printers, ticket, renderer, messages,
-                            SendServices{&spooler, &clock, nullptr}});
-        commands = std::make_unique<CommandInterface>(list, *launcher);
+                            SendServices{&gate, &clock, nullptr}});
+        commands = std::make_unique<CommandInterface>(list, *launcher, printers);
     }
     bool Open() { return commands->Open(QDBusConnection::sessionBus(), messages); }
     void CheckPrinter() {
@@ -123,6 +164,7 @@ struct Program {
     }
 
     test::FakeSpooler spooler;
+    GatedSpooler gate;
     SystemClock clock;
     LaunchList list;
     ProgramSettings settings;
@@ -189,7 +231,8 @@ class CommandInterfaceTest : public QObject {
     }
 
     void init() {
-        QVERIFY(!program_->commands->session().connected());
+        // A client of a failed case may still be leaving the bus.
+        QTRY_VERIFY(!program_->commands->session().connected());
         QVERIFY(!program_->commands->session().busy());
     }
 
@@ -257,6 +300,197 @@ class CommandInterfaceTest : public QObject {
         QCOMPARE(QByteArray::fromStdString(program_->spooler.jobs().back().bytes),
                  streamA.out + streamB.out);
         QVERIFY(!program_->commands->session().busy());
+    }
+
+    // While a client's send runs (its job held open) a second LaunchSend and every change of
+    // the list are refused and LaunchDialog only shows the window; exactly one job goes out,
+    // and once it has ended the next send is accepted.
+    void sendRunningRefusesAllButTheDialog() {
+        program_->CheckPrinter();
+        const QString a = dir_.filePath(QStringLiteral("A.plt"));
+        const QString cfg = dir_.filePath(QStringLiteral("A.cfg"));
+        Client client(QStringLiteral("twice"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), a), kAck);
+        const std::size_t jobsBefore = program_->spooler.jobs().size();
+        program_->gate.Close();
+        auto reopen = qScopeGuard([this] { program_->gate.Open(); });
+        program_->launcher->persistentWindow().hide();
+
+        QCOMPARE(client.Execute(QStringLiteral("LaunchSend")), kAck);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchSend")), 0u);
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), 0u);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), a), 0u);
+        QCOMPARE(client.Poke(QStringLiteral("AssignConfig"), cfg), 0u);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchDialog")), kAck);
+        QVERIFY(program_->launcher->persistentWindow().isVisible());
+        QCOMPARE(program_->list.size(), std::size_t{1});
+        QVERIFY(program_->list.entry(0).configuration != cfg.toStdString());
+        QVERIFY(client.outcomes.isEmpty());
+
+        program_->gate.Open();
+        QTRY_COMPARE_WITH_TIMEOUT((CloseMessageBoxes(), client.outcomes.size()), 1, 30000);
+        QCOMPARE(client.outcomes.front(), QStringLiteral("completed"));
+        QCOMPARE(program_->spooler.jobs().size(), jobsBefore + 1);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchSend")), kAck);
+        QTRY_COMPARE_WITH_TIMEOUT((CloseMessageBoxes(), client.outcomes.size()), 2, 30000);
+        QCOMPARE(client.outcomes.back(), QStringLiteral("completed"));
+        QCOMPARE(program_->spooler.jobs().size(), jobsBefore + 2);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // A send from the launcher's own button (its modal window open, the job held open) refuses
+    // a client's list changes and send as a client's send would; the dialog is still shown.
+    void launcherOwnSendRefusesClients() {
+        program_->CheckPrinter();
+        const QString a = dir_.filePath(QStringLiteral("A.plt"));
+        const QString cfg = dir_.filePath(QStringLiteral("A.cfg"));
+        Client client(QStringLiteral("beside"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), a), kAck);
+        const std::size_t jobsBefore = program_->spooler.jobs().size();
+        program_->gate.Close();
+        auto reopen = qScopeGuard([this] { program_->gate.Open(); });
+
+        QList<uint> answers;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* status = qobject_cast<LaunchStatusWindow*>(QApplication::activeModalWidget());
+            if (status == nullptr) return;
+            poll.stop();
+            status->ToggleStartPause();
+            answers << client.Execute(QStringLiteral("ClearLaunchList"))
+                    << client.Poke(QStringLiteral("AddFile"), a)
+                    << client.Poke(QStringLiteral("AssignConfig"), cfg)
+                    << client.Execute(QStringLiteral("LaunchSend"))
+                    << client.Execute(QStringLiteral("LaunchDialog"));
+            program_->gate.Open();
+        });
+        poll.start();
+        program_->launcher->Send();  // returns when its window has closed
+        program_->launcher->persistentWindow().hide();
+
+        QCOMPARE(answers, (QList<uint>{0u, 0u, 0u, 0u, kAck}));
+        QCOMPARE(program_->spooler.jobs().size(), jobsBefore + 1);
+        QCOMPARE(program_->list.size(), std::size_t{1});
+        QVERIFY(client.outcomes.isEmpty());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // Clients asking for the conversation at the same moment: exactly one gets it, and only it
+    // is heard.
+    void manyClientsRaceForTheConversation() {
+        std::vector<std::unique_ptr<Client>> clients;
+        std::vector<QDBusPendingCall> calls;
+        for (int i = 0; i < 8; ++i) {
+            clients.push_back(std::make_unique<Client>(QStringLiteral("racer%1").arg(i)));
+        }
+        for (auto& client : clients) calls.push_back(client->Start(QStringLiteral("Connect")));
+        QTRY_VERIFY(std::all_of(calls.begin(), calls.end(),
+                                [](const QDBusPendingCall& call) { return call.isFinished(); }));
+        int winners = 0;
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            const QDBusPendingReply<bool> reply(calls[i]);
+            QVERIFY2(reply.isValid(), qPrintable(reply.error().message()));
+            if (!reply.value()) {
+                QCOMPARE(clients[i]->Execute(QStringLiteral("ClearLaunchList")), 0u);
+                continue;
+            }
+            ++winners;
+            QCOMPARE(clients[i]->Execute(QStringLiteral("ClearLaunchList")), kAck);
+        }
+        QCOMPARE(winners, 1);
+        clients.clear();  // the holder leaves the bus with the rest
+        QTRY_VERIFY(!program_->commands->session().connected());
+    }
+
+    // Values that name no file the client could mean are refused with the list left as it was;
+    // the limit counts bytes as they travel, not characters. Invalid UTF-8 never reaches the
+    // service (the bus refuses such a message). After each the client is still heard.
+    void pokedValues_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<uint>("answer");
+        QTest::addColumn<QString>("added");
+        const QString base = dir_.filePath(QStringLiteral("A.plt"));
+        const QString long260 = QStringLiteral("/") + QString(259, QLatin1Char('x'));
+        QTest::newRow("absolute") << base << kAck << base;
+        QTest::newRow("relative") << QStringLiteral("A.plt") << 0u << QString();
+        QTest::newRow("dot relative") << QStringLiteral("./A.plt") << 0u << QString();
+        QTest::newRow("empty") << QString() << 0u << QString();
+        // Not checked beyond what adding an entry checks: the send reports it.
+        QTest::newRow("nonexistent")
+            << QStringLiteral("/nonexistent/N.plt") << kAck << QStringLiteral("/nonexistent/N.plt");
+        QTest::newRow("260 bytes") << long260 << kAck << long260;
+        QTest::newRow("261 bytes in 131 characters")
+            << QStringLiteral("/") + QString(130, QChar(0xE9)) << 0u << QString();
+        // The bus carries strings as C strings: the zero byte ends the value before it leaves
+        // the client, as it ends a value the service reads.
+        QTest::newRow("zero byte") << base + QChar(0) + QStringLiteral("tail") << kAck << base;
+    }
+    void pokedValues() {
+        QFETCH(QString, value);
+        QFETCH(uint, answer);
+        QFETCH(QString, added);
+        Client client(QStringLiteral("values"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), value), answer);
+        QCOMPARE(program_->list.size(), std::size_t{answer == kAck ? 1u : 0u});
+        if (answer == kAck) {
+            QCOMPARE(QString::fromStdString(program_->list.entry(0).filePath), added);
+        }
+        // Still heard, still holding the conversation.
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), dir_.filePath(QStringLiteral("B.plt"))),
+                 kAck);
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // Adding selects the new entry, so AssignConfig right after AddFile applies to that file
+    // and to no other.
+    void assignConfigFollowsTheFileJustAdded() {
+        const QString cfg = dir_.filePath(QStringLiteral("A.cfg"));
+        Client client(QStringLiteral("assign"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), dir_.filePath(QStringLiteral("A.plt"))),
+                 kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), dir_.filePath(QStringLiteral("B.plt"))),
+                 kAck);
+        const std::string untouched = program_->list.entry(0).configuration;
+        QCOMPARE(client.Poke(QStringLiteral("AssignConfig"), cfg), kAck);
+        QCOMPARE(program_->list.entry(1).configuration, cfg.toStdString());
+        QCOMPARE(program_->list.entry(0).configuration, untouched);
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
+    }
+
+    // With no printer checked a client's send cannot go anywhere: it fails with the launcher's
+    // own reason instead of ending "completed", and the next client may send again.
+    void sendWithoutPrinterFails() {
+        program_->CheckPrinter();
+        QVERIFY(program_->printers.SetChecked(0, false, program_->settings).ok());
+        auto recheck = qScopeGuard([this] { program_->CheckPrinter(); });
+        const std::size_t jobsBefore = program_->spooler.jobs().size();
+        Client client(QStringLiteral("noprinter"));
+        QVERIFY(client.Connect());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QCOMPARE(client.Poke(QStringLiteral("AddFile"), dir_.filePath(QStringLiteral("A.plt"))),
+                 kAck);
+        QCOMPARE(client.Execute(QStringLiteral("LaunchSend")), kAck);
+        QTRY_COMPARE_WITH_TIMEOUT((CloseMessageBoxes(), client.outcomes.size()), 1, 30000);
+        QCOMPARE(client.outcomes.front(), QStringLiteral("failed"));
+        QCOMPARE(client.messages.front().toStdString(),
+                 std::string(LoadResourceString(rid::kNoPrinterText)));
+        QCOMPARE(program_->spooler.jobs().size(), jobsBefore);
+        QVERIFY(!program_->commands->session().busy());
+        QVERIFY(!program_->launcher->busy());
+        QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
+        QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
     }
 
     // A failed send is reported with its message, and clears the busy mark so the next client
