@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -22,6 +23,7 @@
 
 #include "desktop/assignment_dialog.h"
 #include "desktop/drawing_preview_dialog.h"
+#include "desktop/job_outcome_follower.h"
 #include "desktop/job_ticket_dialog.h"
 #include "desktop/launcher_file_filter.h"
 #include "desktop/launcher_list_model.h"
@@ -94,6 +96,10 @@ LauncherWindow::LauncherWindow(LauncherContext context, QWidget* parent)
     connect(persistent_.get(), &LaunchStatusWindow::HandedToSpooler, this,
             [this](const QString& printer) {
                 emit StatusMessage(Str(rid::kStatusHandedOver).arg(printer));
+            });
+    connect(persistent_.get(), &LaunchStatusWindow::JobsEnded, this,
+            [this](const std::vector<DeliveryResult::EndedJob>& jobs) {
+                FollowJobs(persistent_.get(), jobs);
             });
 
     QString start = QString::fromStdString(context_.settings.plotFilesFolder);
@@ -729,6 +735,10 @@ void LauncherWindow::Send() {
     connect(&window, &LaunchStatusWindow::HandedToSpooler, this, [this](const QString& printer) {
         emit StatusMessage(Str(rid::kStatusHandedOver).arg(printer));
     });
+    connect(&window, &LaunchStatusWindow::JobsEnded, this,
+            [this, &window](const std::vector<DeliveryResult::EndedJob>& jobs) {
+                FollowJobs(&window, jobs);
+            });
     localSendRunning_ = true;
     window.exec();
     localSendRunning_ = false;
@@ -744,6 +754,35 @@ void LauncherWindow::OnJobCompleted() {
         context_.messages.Show(*notice);
     }
     busy_ = false;
+}
+
+void LauncherWindow::FollowJobs(LaunchStatusWindow* window,
+                                const std::vector<DeliveryResult::EndedJob>& ended) {
+    std::vector<WatchedJob> jobs = JobOutcomeFollower::JobsToFollow(ended);
+    if (jobs.empty()) return;
+    // A child of the launcher, not of the window: a modal window is gone long before a printer
+    // has taken a large job.
+    auto* follower = new JobOutcomeFollower(this);
+    const QPointer<LaunchStatusWindow> shownIn(window);
+    auto lines = std::make_shared<QStringList>();
+    connect(
+        follower, &JobOutcomeFollower::OutcomeKnown, this,
+        [this, shownIn, lines](const JobOutcome& outcome) {
+            const QString text = QString::fromStdString(JobOutcomeText(outcome));
+            *lines << text;
+            if (shownIn && shownIn->isVisible()) {
+                shownIn->ShowJobOutcome(text);
+            } else {
+                // The send's outcomes so far, so a second printer's does not hide the first's.
+                emit StatusMessage(lines->join(QStringLiteral("   ")));
+            }
+            // A job that will not print is a failure, however smoothly the send went.
+            if (outcome.fate == JobFate::Aborted || outcome.fate == JobFate::Cancelled) {
+                context_.messages.Show(Message{
+                    0, text.toStdString(), StdStr(rid::kJobNotPrintedCaption), MessageIcon::Stop});
+            }
+        });
+    follower->Follow(std::move(jobs), jobWatch_);
 }
 
 void LauncherWindow::Tell(const std::string& text, const std::string& caption, MessageIcon icon) {
