@@ -502,8 +502,13 @@ void LauncherWindow::AddUrls(const QList<QUrl>& urls, int dropOn) {
         const QFileInfo info(path);
         if (info.isDir()) {
             QDir dir(path);
-            if (!dir.exists() || !info.isReadable()) {
+            if (!dir.exists()) {
                 skipped << path + QStringLiteral(": ") + Str(rid::kDropFolderGone);
+                continue;
+            }
+            // A folder that cannot be listed would otherwise add nothing without a word.
+            if (!info.isReadable() || !info.isExecutable()) {
+                skipped << path + QStringLiteral(": ") + Str(rid::kDropUnreadable);
                 continue;
             }
             for (const QString& name : dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {

@@ -431,11 +431,16 @@ class LauncherWindowTest : public QObject {
                          QUrl::fromLocalFile(dir_.filePath(QStringLiteral("sub"))),
                          QUrl::fromLocalFile(dir_.filePath(QStringLiteral("missing.plt"))),
                          QUrl::fromLocalFile(vanished)};
-        // A file nobody may read (root reads anything, so only checked for other users).
+        // A file and a folder nobody may read (root reads anything, so only checked for other
+        // users).
         const QString locked = Make("locked.plt");
+        const QString lockedFolder = QFileInfo(Make("locked/inside.plt")).path();
         QFile::setPermissions(locked, QFileDevice::Permissions());
+        QFile::setPermissions(lockedFolder, QFileDevice::Permissions());
         const bool lockedUnreadable = ::geteuid() != 0;
-        if (lockedUnreadable) urls << QUrl::fromLocalFile(locked);
+        if (lockedUnreadable) {
+            urls << QUrl::fromLocalFile(locked) << QUrl::fromLocalFile(lockedFolder);
+        }
         auto* model = Control<QTreeView>(w, LauncherWindow::kLaunchList)->model();
         QMimeData data;
         data.setUrls(urls);
@@ -451,7 +456,12 @@ class LauncherWindowTest : public QObject {
         QVERIFY(message.contains(dir_.filePath(QStringLiteral("missing.plt"))));
         QVERIFY(message.contains(QStringLiteral("vanished")));
         QCOMPARE(message.contains(locked), lockedUnreadable);
+        QCOMPARE(message.contains(lockedFolder + QStringLiteral(": ") + Str(rid::kDropUnreadable)),
+                 lockedUnreadable);
         QFile::remove(locked);
+        QFile::setPermissions(
+            lockedFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QDir(lockedFolder).removeRecursively();
 
         // The command line: plot files are added, a launch file is opened.
         QVERIFY(w.SaveLaunchFile(dir_.filePath(QStringLiteral("cmd.lch"))));
