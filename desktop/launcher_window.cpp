@@ -775,12 +775,11 @@ void LauncherWindow::FollowJobs(LaunchStatusWindow* window,
         [this, shownIn, lines](const JobOutcome& outcome) {
             const QString text = QString::fromStdString(JobOutcomeText(outcome));
             *lines << text;
-            if (shownIn && shownIn->isVisible()) {
-                shownIn->ShowJobOutcome(text);
-            } else {
-                // The send's outcomes so far, so a second printer's does not hide the first's.
-                emit StatusMessage(lines->join(QStringLiteral("   ")));
-            }
+            if (shownIn && shownIn->isVisible()) shownIn->ShowJobOutcome(text);
+            // Also while the window is open: it may close a moment later (a modal one does once
+            // its end-of-job notice is answered). The send's outcomes so far, so a second
+            // printer's does not hide the first's.
+            emit StatusMessage(lines->join(QStringLiteral("   ")));
             // A job that will not print is a failure, however smoothly the send went.
             if (outcome.fate == JobFate::Aborted || outcome.fate == JobFate::Cancelled) {
                 context_.messages.Show(Message{

@@ -142,7 +142,7 @@ class LauncherWindow : public QWidget {
     // A send of the persistent window failed; the main window shows it.
     void SendFailed(const kestrum::Message& message);
     // A line for the main window's status bar: a job handed to the spooler, and what the
-    // printers made of a send's jobs once the status window has closed.
+    // printers made of a send's jobs.
     void StatusMessage(const QString& text);
     // Button 1083: the configuration files view.
     void ConfigurationsRequested();
@@ -168,8 +168,8 @@ class LauncherWindow : public QWidget {
     void RemoveSelected();
     void ClearList();
     void OnJobCompleted();
-    // Follows what the printers make of the jobs a send ended; each outcome goes to `window`
-    // while it is shown, to the status bar after, and an aborted or cancelled job to a message.
+    // Follows what the printers make of the jobs a send ended; each outcome goes to the status
+    // bar, and to `window` too while it is shown; an aborted or cancelled job is also a message.
     void FollowJobs(LaunchStatusWindow* window, const std::vector<DeliveryResult::EndedJob>& ended);
     SendController::RequestSource RequestSource();
     void Tell(const std::string& text, const std::string& caption, MessageIcon icon);

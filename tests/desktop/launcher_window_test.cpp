@@ -115,6 +115,25 @@ class EndlessJobs final : public JobStateSource {
     std::atomic<int> asked{0};
 };
 
+// Reads the end-of-job notice as a user would: for as long as the status window behind it takes to
+// show the printer's outcome.
+class NoticeReader final : public MessageSink {
+  public:
+    void Show(const Message& message) override {
+        shown.push_back(message);
+        auto* window = qobject_cast<LaunchStatusWindow*>(QApplication::activeModalWidget());
+        if (window == nullptr) return;
+        QElapsedTimer reading;
+        reading.start();
+        while (window->jobOutcomes().isEmpty() && reading.elapsed() < 10000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        outcomesInWindow = window->jobOutcomes();
+    }
+    std::vector<Message> shown;
+    QString outcomesInWindow;
+};
+
 class LauncherWindowTest : public QObject {
     Q_OBJECT
 
@@ -603,6 +622,31 @@ class LauncherWindowTest : public QObject {
         const auto outcome = hotOutcomes.first().first().value<JobOutcome>();
         QCOMPARE(QString::fromStdString(outcome.job.printer), QStringLiteral("Hot"));
         QVERIFY(outcome.completed());
+    }
+
+    // An outcome known while the status window is still open shows there, and on the status bar,
+    // which keeps it after the window has gone.
+    void outcomeInTheOpenWindow() {
+        Fixture f(dir_.path());
+        NoticeReader reader;
+        f.settings.eojNotification = true;
+        f.window = std::make_unique<LauncherWindow>(
+            LauncherContext{f.list, f.settings, f.options, f.printers, f.ticket, f.renderer, reader,
+                            SendServices{&f.spooler, &f.clock, nullptr}});
+        f.window->show();
+        f.CheckPrinter(f.spooler);
+        QSignalSpy statusBar(f.window.get(), &LauncherWindow::StatusMessage);
+        Type(*f.window, QStringLiteral("a.plt"));
+        WhenModal([](QWidget* status) {
+            Control<QPushButton>(*status, LaunchStatus::kStartPauseButton)->click();
+        });
+        f.window->Send();
+        const QString outcome =
+            QStringLiteral("Printer \"plotter\": ") + Str(rid::kJobOutcomeCompleted);
+        QCOMPARE(reader.shown.size(), std::size_t{1});
+        QCOMPARE(reader.outcomesInWindow, outcome);
+        QVERIFY(!statusBar.isEmpty());
+        QCOMPARE(statusBar.last().at(0).toString(), outcome);
     }
 
     // After the send, what each plotter made of its job: the plotter behind "dropped" breaks the
