@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <array>
 #include <utility>
@@ -179,6 +180,8 @@ void Application::CreateLauncher() {
     connect(launcher_, &LauncherWindow::SendFailed, this, [this](const Message& message) {
         QTimer::singleShot(0, this, [this, message] { messages_->Show(message); });
     });
+    connect(launcher_, &LauncherWindow::StatusMessage, mainWindow_->statusBar(),
+            [bar = mainWindow_->statusBar()](const QString& text) { bar->showMessage(text); });
     connect(launcher_, &LauncherWindow::ConfigurationsRequested, this,
             [this] { mainWindow_->RunCommand(MainWindow::kEditorCommand); });
     connect(this, &Application::PlotFilesFolderChanged, launcher_,

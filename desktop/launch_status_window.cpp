@@ -52,6 +52,7 @@ LaunchStatusWindow::LaunchStatusWindow(bool persistent, bool folderOptions, Send
         handedLine_->setText(Str(rid::kStatusHandedOver).arg(p));
         emit HandedToSpooler(p);
     });
+    connect(controller_.get(), &SendController::JobsEnded, this, &LaunchStatusWindow::JobsEnded);
     ShowDisplay();
     ShowRunState();
 }
@@ -126,6 +127,13 @@ void LaunchStatusWindow::Build() {
     handedLine_ = new QLabel;
     handedLine_->setWordWrap(true);
     layout->addWidget(handedLine_);
+    outcomeLines_ = new QLabel;
+    outcomeLines_->setObjectName(QStringLiteral("jobOutcomes"));
+    outcomeLines_->setWordWrap(true);
+    outcomeLines_->setTextFormat(Qt::PlainText);
+    outcomeLines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    outcomeLines_->setVisible(false);
+    layout->addWidget(outcomeLines_);
 
     auto* buttons = new QDialogButtonBox;
     startPause_ = buttons->addButton(Str(rid::kStartCaption), QDialogButtonBox::ActionRole);
@@ -155,8 +163,21 @@ void LaunchStatusWindow::ShowPersistent() {
     activateWindow();
 }
 
+void LaunchStatusWindow::ShowJobOutcome(const QString& text) {
+    const QString shown = outcomeLines_->text();
+    outcomeLines_->setText(shown.isEmpty() ? text : shown + QLatin1Char('\n') + text);
+    outcomeLines_->setVisible(true);
+}
+
+QString LaunchStatusWindow::jobOutcomes() const {
+    return outcomeLines_->text();
+}
+
 void LaunchStatusWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Outcomes of an earlier send would read as this one's.
+    outcomeLines_->clear();
+    outcomeLines_->setVisible(false);
     ShownOrHidden();
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "desktop/send_controller.h"
 #include "launch/launch_status.h"
@@ -52,6 +53,11 @@ class LaunchStatusWindow : public QDialog {
     // empty after a send that went through.
     const std::optional<Message>& lastFailure() const { return lastFailure_; }
 
+    // One printer's final outcome, under the line that says its job was handed to the spooler.
+    // Cleared when the window is shown again.
+    void ShowJobOutcome(const QString& text);
+    QString jobOutcomes() const;
+
   signals:
     // Persistent window: show (true) or hide (false) the main window.
     void MainWindowVisibilityRequested(bool show);
@@ -64,6 +70,8 @@ class LaunchStatusWindow : public QDialog {
     void SendFailed(const kestrum::Message& message);
     // A printer's job was handed to the spooler; for the main window's status bar.
     void HandedToSpooler(const QString& printer);
+    // Every job the send ended, so what the printers make of them can be followed.
+    void JobsEnded(const std::vector<kestrum::DeliveryResult::EndedJob>& jobs);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -98,6 +106,7 @@ class LaunchStatusWindow : public QDialog {
     QCheckBox* folderBox_ = nullptr;
     QLabel* statusLine_ = nullptr;
     QLabel* handedLine_ = nullptr;
+    QLabel* outcomeLines_ = nullptr;
 };
 
 }  // namespace kestrum

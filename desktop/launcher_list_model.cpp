@@ -1,7 +1,9 @@
 #include "desktop/launcher_list_model.h"
 
+#include <QApplication>
 #include <QIcon>
 #include <QMimeData>
+#include <QStyle>
 
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -64,7 +66,11 @@ QVariant LauncherListModel::data(const QModelIndex& index, int role) const {
                                        : QString::fromStdString(list_.entry(row).configuration);
         case Qt::DecorationRole:
             if (index.column() == 0 && missing_.contains(path)) {
-                return QIcon::fromTheme(QStringLiteral("dialog-warning"));
+                // Desktops without an icon theme have no "dialog-warning"; the style's own
+                // warning sign keeps the mark visible there.
+                return QIcon::fromTheme(
+                    QStringLiteral("dialog-warning"),
+                    QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning));
             }
             return {};
         default:

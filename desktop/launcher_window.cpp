@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -23,6 +24,7 @@
 
 #include "desktop/assignment_dialog.h"
 #include "desktop/drawing_preview_dialog.h"
+#include "desktop/job_outcome_follower.h"
 #include "desktop/job_ticket_dialog.h"
 #include "desktop/launcher_file_filter.h"
 #include "desktop/launcher_list_model.h"
@@ -95,6 +97,10 @@ LauncherWindow::LauncherWindow(LauncherContext context, QWidget* parent)
     connect(persistent_.get(), &LaunchStatusWindow::HandedToSpooler, this,
             [this](const QString& printer) {
                 emit StatusMessage(Str(rid::kStatusHandedOver).arg(printer));
+            });
+    connect(persistent_.get(), &LaunchStatusWindow::JobsEnded, this,
+            [this](const std::vector<DeliveryResult::EndedJob>& jobs) {
+                FollowJobs(persistent_.get(), jobs);
             });
 
     QString start = QString::fromStdString(context_.settings.plotFilesFolder);
@@ -497,8 +503,13 @@ void LauncherWindow::AddUrls(const QList<QUrl>& urls, int dropOn) {
         const QFileInfo info(path);
         if (info.isDir()) {
             QDir dir(path);
-            if (!dir.exists() || !info.isReadable()) {
+            if (!dir.exists()) {
                 skipped << path + QStringLiteral(": ") + Str(rid::kDropFolderGone);
+                continue;
+            }
+            // A folder that cannot be listed would otherwise add nothing without a word.
+            if (!info.isReadable() || !info.isExecutable()) {
+                skipped << path + QStringLiteral(": ") + Str(rid::kDropUnreadable);
                 continue;
             }
             for (const QString& name : dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
@@ -730,6 +741,10 @@ void LauncherWindow::Send() {
     connect(&window, &LaunchStatusWindow::HandedToSpooler, this, [this](const QString& printer) {
         emit StatusMessage(Str(rid::kStatusHandedOver).arg(printer));
     });
+    connect(&window, &LaunchStatusWindow::JobsEnded, this,
+            [this, &window](const std::vector<DeliveryResult::EndedJob>& jobs) {
+                FollowJobs(&window, jobs);
+            });
     localSendRunning_ = true;
     window.exec();
     localSendRunning_ = false;
@@ -747,6 +762,34 @@ void LauncherWindow::OnJobCompleted() {
         QTimer::singleShot(0, this, [this, message = *notice] { context_.messages.Show(message); });
     }
     busy_ = false;
+}
+
+void LauncherWindow::FollowJobs(LaunchStatusWindow* window,
+                                const std::vector<DeliveryResult::EndedJob>& ended) {
+    std::vector<WatchedJob> jobs = JobOutcomeFollower::JobsToFollow(ended);
+    if (jobs.empty()) return;
+    // A child of the launcher, not of the window: a modal window is gone long before a printer
+    // has taken a large job.
+    auto* follower = new JobOutcomeFollower(this);
+    const QPointer<LaunchStatusWindow> shownIn(window);
+    auto lines = std::make_shared<QStringList>();
+    connect(
+        follower, &JobOutcomeFollower::OutcomeKnown, this,
+        [this, shownIn, lines](const JobOutcome& outcome) {
+            const QString text = QString::fromStdString(JobOutcomeText(outcome));
+            *lines << text;
+            if (shownIn && shownIn->isVisible()) shownIn->ShowJobOutcome(text);
+            // Also while the window is open: it may close a moment later (a modal one does once
+            // its end-of-job notice is answered). The send's outcomes so far, so a second
+            // printer's does not hide the first's.
+            emit StatusMessage(lines->join(QStringLiteral("   ")));
+            // A job that will not print is a failure, however smoothly the send went.
+            if (outcome.fate == JobFate::Aborted || outcome.fate == JobFate::Cancelled) {
+                context_.messages.Show(Message{
+                    0, text.toStdString(), StdStr(rid::kJobNotPrintedCaption), MessageIcon::Stop});
+            }
+        });
+    follower->Follow(std::move(jobs), jobWatch_);
 }
 
 void LauncherWindow::Tell(const std::string& text, const std::string& caption, MessageIcon icon) {

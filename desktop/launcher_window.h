@@ -19,6 +19,7 @@
 #include "config/option_state.h"
 #include "desktop/launch_status_window.h"
 #include "desktop/send_controller.h"
+#include "launch/job_outcome.h"
 #include "launch/job_ticket.h"
 #include "launch/launch_list.h"
 #include "render/renderer_binding.h"
@@ -91,6 +92,8 @@ class LauncherWindow : public QWidget {
     ~LauncherWindow() override;
 
     void SetFileDialogs(LauncherFileDialogs dialogs);
+    // How long and how often the printers' outcomes of a send are asked for.
+    void SetJobWatchTiming(JobWatchTiming timing) { jobWatch_ = timing; }
 
     // `kestrum FILE...`: a launch file (".lch") is opened, anything else added as dropped files
     // are (folders give their files that match the filter; what cannot be added is listed in one
@@ -138,7 +141,8 @@ class LauncherWindow : public QWidget {
     void MainWindowVisibilityRequested(bool show);
     // A send of the persistent window failed; the main window shows it.
     void SendFailed(const kestrum::Message& message);
-    // A line for the main window's status bar.
+    // A line for the main window's status bar: a job handed to the spooler, and what the
+    // printers made of a send's jobs.
     void StatusMessage(const QString& text);
     // Button 1083: the configuration files view.
     void ConfigurationsRequested();
@@ -164,6 +168,9 @@ class LauncherWindow : public QWidget {
     void RemoveSelected();
     void ClearList();
     void OnJobCompleted();
+    // Follows what the printers make of the jobs a send ended; each outcome goes to the status
+    // bar, and to `window` too while it is shown; an aborted or cancelled job is also a message.
+    void FollowJobs(LaunchStatusWindow* window, const std::vector<DeliveryResult::EndedJob>& ended);
     SendController::RequestSource RequestSource();
     void Tell(const std::string& text, const std::string& caption, MessageIcon icon);
 
@@ -173,6 +180,7 @@ class LauncherWindow : public QWidget {
     QString filter_;
     bool busy_ = false;
     bool localSendRunning_ = false;
+    JobWatchTiming jobWatch_;
     std::unique_ptr<LaunchStatusWindow> persistent_;
 
     LauncherListModel* model_ = nullptr;

@@ -192,6 +192,7 @@ void SendController::OnWorkerEnded(DeliveryResult result) {
     if (run_) run_->Wait();
     run_.reset();
     emit DisplayChanged();
+    if (!result.endedJobs.empty()) emit JobsEnded(result.endedJobs);
     if (result.outcome == DeliveryOutcome::Completed && status_.persistent()) {
         // Back to the paused wait; the end-of-job notification clears the busy mark.
         FinishAction action;

@@ -103,6 +103,9 @@ class SendController : public QObject {
     // The send is over. `action` says what the window does; a given message is to be shown.
     // `completed`: every printer's job went out (the end-of-job notification follows).
     void Finished(const kestrum::FinishAction& action, bool completed);
+    // Every job the send ended, whatever its outcome, just before Finished: what the printers
+    // make of them is followed from here.
+    void JobsEnded(const std::vector<kestrum::DeliveryResult::EndedJob>& jobs);
 
   private:
     class Reporter;

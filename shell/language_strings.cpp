@@ -784,6 +784,7 @@ constexpr ResourceString kStrings[] = {
                    "for the CUPS web interface (http://localhost:631/) could be started."},
     ResourceString{kDeskPrinterListFailed, "The list of printers cannot be read:"},
     ResourceString{kDeskPrinterHotFolder, "hot folder"},
+    ResourceString{kJobNotPrintedCaption, "Job Not Printed"},
     ResourceString{kPageApplyButton, "&Apply"},
     ResourceString{kPagePenTableGroup, "Pens"},
     ResourceString{kPagePenLabel, "&Pen"},

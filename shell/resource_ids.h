@@ -492,6 +492,8 @@ inline constexpr int kJobOutcomeAborted = 60421;
 inline constexpr int kJobOutcomeCancelled = 60422;
 inline constexpr int kJobOutcomeTimedOut = 60423;
 inline constexpr int kJobOutcomeUnknown = 60424;
+// What became of each job, in the desktop program.
+inline constexpr int kJobNotPrintedCaption = 60650;
 // Desktop program: menus, windows and pages.
 inline constexpr int kDeskProgramName = 60500;
 inline constexpr int kDeskMenuFile = 60501;

@@ -2,7 +2,8 @@
 // wrong file or none, letting a filter hide names without a full stop, breaking the AutoCAD name
 // rule, selecting the wrong entry after a removal, losing an entry in a drag, mixing up the
 // assignment dialog's texts, changing a list on its way through a launch file, opening a send
-// with no printer, dropping files in the wrong order, or sending other bytes than the composer.
+// with no printer, dropping files in the wrong order, sending other bytes than the composer, or
+// calling a job the printer broke off a success.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,23 +13,32 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "desktop/assignment_dialog.h"
 #include "desktop/drawing_preview_dialog.h"
+#include "desktop/job_outcome_follower.h"
 #include "desktop/launcher_window.h"
 #include "launch/launch_file.h"
+#include "platform/cups_spooler.h"
 #include "platform/hot_folder_spooler.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
+#include "tests/cups/private_scheduler.h"
 #include "tests/fake_spooler.h"
 
 namespace kestrum {
@@ -93,6 +103,35 @@ struct Fixture {
     RendererBinding renderer;
     CollectingMessageSink messages;
     std::unique_ptr<LauncherWindow> window;
+};
+
+// A scheduler that keeps every job printing, and counts the questions.
+class EndlessJobs final : public JobStateSource {
+  public:
+    Result<CupsJobStatus> State(const std::string&, int, bool&) override {
+        ++asked;
+        return CupsJobStatus{CupsJobState::Processing, {}};
+    }
+    std::atomic<int> asked{0};
+};
+
+// Reads the end-of-job notice as a user would: for as long as the status window behind it takes to
+// show the printer's outcome.
+class NoticeReader final : public MessageSink {
+  public:
+    void Show(const Message& message) override {
+        shown.push_back(message);
+        auto* window = qobject_cast<LaunchStatusWindow*>(QApplication::activeModalWidget());
+        if (window == nullptr) return;
+        QElapsedTimer reading;
+        reading.start();
+        while (window->jobOutcomes().isEmpty() && reading.elapsed() < 10000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        outcomesInWindow = window->jobOutcomes();
+    }
+    std::vector<Message> shown;
+    QString outcomesInWindow;
 };
 
 class LauncherWindowTest : public QObject {
@@ -349,6 +388,9 @@ class LauncherWindowTest : public QObject {
                      .data(Qt::ToolTipRole)
                      .toString()
                      .contains(Str(rid::kMissingEntryTip)));
+        // The mark is seen in the list itself, icon theme or not.
+        QVERIFY(!model->index(2, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+        QVERIFY(model->index(0, 0).data(Qt::DecorationRole).isNull());
 
         // Not a launch file: refused, and the list is cleared.
         const QString bad = Make("bad.lch", "this is not a launch file");
@@ -403,11 +445,21 @@ class LauncherWindowTest : public QObject {
         Type(w, QStringLiteral("B.PLT"));
         w.SetFilter(QStringLiteral("*.plt"));
         const QString vanished = dir_.filePath(QStringLiteral("vanished/"));
-        const QList<QUrl> urls{QUrl::fromLocalFile(dir_.filePath(QStringLiteral("README"))),
-                               QUrl(QStringLiteral("https://example.org/plan.plt")),
-                               QUrl::fromLocalFile(dir_.filePath(QStringLiteral("sub"))),
-                               QUrl::fromLocalFile(dir_.filePath(QStringLiteral("missing.plt"))),
-                               QUrl::fromLocalFile(vanished)};
+        QList<QUrl> urls{QUrl::fromLocalFile(dir_.filePath(QStringLiteral("README"))),
+                         QUrl(QStringLiteral("https://example.org/plan.plt")),
+                         QUrl::fromLocalFile(dir_.filePath(QStringLiteral("sub"))),
+                         QUrl::fromLocalFile(dir_.filePath(QStringLiteral("missing.plt"))),
+                         QUrl::fromLocalFile(vanished)};
+        // A file and a folder nobody may read (root reads anything, so only checked for other
+        // users).
+        const QString locked = Make("locked.plt");
+        const QString lockedFolder = QFileInfo(Make("locked/inside.plt")).path();
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        QFile::setPermissions(lockedFolder, QFileDevice::Permissions());
+        const bool lockedUnreadable = ::geteuid() != 0;
+        if (lockedUnreadable) {
+            urls << QUrl::fromLocalFile(locked) << QUrl::fromLocalFile(lockedFolder);
+        }
         auto* model = Control<QTreeView>(w, LauncherWindow::kLaunchList)->model();
         QMimeData data;
         data.setUrls(urls);
@@ -422,6 +474,13 @@ class LauncherWindowTest : public QObject {
         QVERIFY(message.contains(QStringLiteral("https://example.org/plan.plt")));
         QVERIFY(message.contains(dir_.filePath(QStringLiteral("missing.plt"))));
         QVERIFY(message.contains(QStringLiteral("vanished")));
+        QCOMPARE(message.contains(locked), lockedUnreadable);
+        QCOMPARE(message.contains(lockedFolder + QStringLiteral(": ") + Str(rid::kDropUnreadable)),
+                 lockedUnreadable);
+        QFile::remove(locked);
+        QFile::setPermissions(
+            lockedFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QDir(lockedFolder).removeRecursively();
 
         // The command line: plot files are added, a launch file is opened.
         QVERIFY(w.SaveLaunchFile(dir_.filePath(QStringLiteral("cmd.lch"))));
@@ -498,6 +557,7 @@ class LauncherWindowTest : public QObject {
             {nullptr, nullptr, [cfg](QWidget*, const QString&) { return cfg; }});
         f.window->show();
         f.CheckPrinter(spooler);
+        QSignalSpy statusBar(f.window.get(), &LauncherWindow::StatusMessage);
         Type(*f.window, QStringLiteral("drawing.plt"));
         WhenModal([](QWidget* dialog) {
             Control<QRadioButton>(*dialog, AssignmentDialog::kFileButton)->click();
@@ -528,6 +588,118 @@ class LauncherWindowTest : public QObject {
         // The configuration asks for two copies of the entry: its stream twice.
         QCOMPARE(QByteArray::fromStdString(ReadAll(files.front())), expected + expected);
         QVERIFY(f.messages.messages().empty());
+        // A hot-folder job is complete once it has its name: said when the window has closed.
+        QTRY_VERIFY(!statusBar.isEmpty() && statusBar.last().at(0).toString() ==
+                                                QStringLiteral("Printer \"HotPlotter\": ") +
+                                                    Str(rid::kJobOutcomeCompleted));
+    }
+
+    // A follower given up before its jobs end (the launcher closes) stops asking at once and
+    // reports nothing afterwards; one whose only job is a hot folder's is done by itself.
+    void followerEndsWithItsOwner() {
+        EndlessJobs scheduler;
+        auto* follower = new JobOutcomeFollower(nullptr, &scheduler);
+        QSignalSpy outcomes(follower, &JobOutcomeFollower::OutcomeKnown);
+        follower->Follow({{"busy", WatchedJob::Kind::Cups, 4}},
+                         {std::chrono::minutes(10), std::chrono::milliseconds(5)});
+        QTRY_VERIFY(scheduler.asked > 2);
+        QElapsedTimer timer;
+        timer.start();
+        delete follower;
+        QVERIFY(timer.elapsed() < 1000);
+        const int asked = scheduler.asked;
+        QTest::qWait(50);
+        QCOMPARE(scheduler.asked.load(), asked);
+        QVERIFY(outcomes.isEmpty());
+
+        QPointer<JobOutcomeFollower> hot(new JobOutcomeFollower);
+        QSignalSpy done(hot.data(), &JobOutcomeFollower::Done);
+        QSignalSpy hotOutcomes(hot.data(), &JobOutcomeFollower::OutcomeKnown);
+        hot->Follow(JobOutcomeFollower::JobsToFollow({{"Hot", 0, 10}, {"Withdrawn", 7, 0}}), {});
+        QTRY_VERIFY(hot.isNull());
+        QCOMPARE(done.size(), 1);
+        QCOMPARE(hotOutcomes.size(), 1);  // the empty job was never a print job
+        const auto outcome = hotOutcomes.first().first().value<JobOutcome>();
+        QCOMPARE(QString::fromStdString(outcome.job.printer), QStringLiteral("Hot"));
+        QVERIFY(outcome.completed());
+    }
+
+    // An outcome known while the status window is still open shows there, and on the status bar,
+    // which keeps it after the window has gone.
+    void outcomeInTheOpenWindow() {
+        Fixture f(dir_.path());
+        NoticeReader reader;
+        f.settings.eojNotification = true;
+        f.window = std::make_unique<LauncherWindow>(
+            LauncherContext{f.list, f.settings, f.options, f.printers, f.ticket, f.renderer, reader,
+                            SendServices{&f.spooler, &f.clock, nullptr}});
+        f.window->show();
+        f.CheckPrinter(f.spooler);
+        QSignalSpy statusBar(f.window.get(), &LauncherWindow::StatusMessage);
+        Type(*f.window, QStringLiteral("a.plt"));
+        WhenModal([](QWidget* status) {
+            Control<QPushButton>(*status, LaunchStatus::kStartPauseButton)->click();
+        });
+        f.window->Send();
+        const QString outcome =
+            QStringLiteral("Printer \"plotter\": ") + Str(rid::kJobOutcomeCompleted);
+        QCOMPARE(reader.shown.size(), std::size_t{1});
+        QCOMPARE(reader.outcomesInWindow, outcome);
+        QVERIFY(!statusBar.isEmpty());
+        QCOMPARE(statusBar.last().at(0).toString(), outcome);
+    }
+
+    // After the send, what each plotter made of its job: the plotter behind "dropped" breaks the
+    // connection, so the scheduler aborts that job, which must reach the user as a failure.
+    void printerOutcomesAfterTheSend() {
+        test::PrivateScheduler scheduler;
+        bool skip = false;
+        std::string problem = scheduler.Start({0, 65536}, &skip);
+        if (skip) QSKIP(problem.c_str());
+        if (problem.empty()) problem = scheduler.AddRawQueue("taken", scheduler.port(0));
+        if (problem.empty()) problem = scheduler.AddRawQueue("dropped", scheduler.port(1));
+        QCOMPARE(QString::fromStdString(problem), QString());
+
+        // Far more than the socket buffers hold, so the backend meets the broken connection.
+        Make("outcome/big.plt", "IN;" + std::string(8 << 20, ' ') + "PU;");
+        CupsSpooler spooler;
+        Fixture f(dir_.filePath(QStringLiteral("outcome")));
+        f.window = std::make_unique<LauncherWindow>(
+            LauncherContext{f.list, f.settings, f.options, f.printers, f.ticket, f.renderer,
+                            f.messages, SendServices{&spooler, &f.clock, nullptr}});
+        f.window->SetJobWatchTiming({std::chrono::seconds(60), std::chrono::milliseconds(50)});
+        f.window->show();
+        QVERIFY(f.printers.Rebuild(spooler.Printers(), {}).ok());
+        for (std::size_t i = 0; i < 2; ++i)
+            QVERIFY(f.printers.SetChecked(i, true, f.settings).ok());
+        QSignalSpy statusBar(f.window.get(), &LauncherWindow::StatusMessage);
+        Type(*f.window, QStringLiteral("big.plt"));
+        WhenModal([](QWidget* status) {
+            Control<QPushButton>(*status, LaunchStatus::kStartPauseButton)->click();
+        });
+        f.window->Send();  // the window closes when both jobs are with the scheduler
+
+        // Both outcomes on the status bar, the aborted one also as a message; then the follower
+        // is gone.
+        const auto both = [&] {
+            if (statusBar.isEmpty()) return false;
+            const QString line = statusBar.last().at(0).toString();
+            return line.contains(QStringLiteral("\"taken\"")) &&
+                   line.contains(QStringLiteral("\"dropped\""));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(both(), 60000);
+        const QString line = statusBar.last().at(0).toString();
+        QVERIFY(line.contains(
+            QRegularExpression(QStringLiteral("Printer \"taken\", job \\d+: ") +
+                               QRegularExpression::escape(Str(rid::kJobOutcomeCompleted)))));
+        QCOMPARE(f.messages.messages().size(), std::size_t{1});
+        const Message& failure = f.messages.messages().front();
+        QCOMPARE(QString::fromStdString(failure.caption), Str(rid::kJobNotPrintedCaption));
+        QCOMPARE(failure.icon, MessageIcon::Stop);
+        QVERIFY(
+            QString::fromStdString(failure.text).startsWith(QStringLiteral("Printer \"dropped\"")));
+        QVERIFY(QString::fromStdString(failure.text).contains(Str(rid::kJobOutcomeAborted)));
+        QTRY_VERIFY(f.window->findChildren<JobOutcomeFollower*>().isEmpty());
     }
 };
 
