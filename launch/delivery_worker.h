@@ -56,7 +56,7 @@ struct DeliveryResult {
     DeliveryOutcome outcome = DeliveryOutcome::NothingSent;
     // For a failure to open a printer: the message the front end shows when it finishes the
     // send (the other failures have been shown through the message sink already).
-    std::string finishMessage;
+    std::string finishMessage{};
     // When the send was cancelled or failed: whether a print job was open, and whether it was
     // withdrawn (false when the spooler went away first; its message names the job).
     bool jobWasOpen = false;
@@ -69,7 +69,7 @@ struct DeliveryResult {
         int jobId = 0;  // 0: the spooler has no number for it (hot folders)
         std::uint64_t bytes = 0;
     };
-    std::vector<EndedJob> endedJobs;
+    std::vector<EndedJob> endedJobs{};
 };
 
 // Progress, messages and the end of a send. Called on the worker's thread; implementations hand
