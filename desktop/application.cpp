@@ -15,6 +15,7 @@
 #include "desktop/printer_selection_page.h"
 #include "platform/system_printer.h"
 #include "platform/system_spooler.h"
+#include "platform/xdg_paths.h"
 #include "render/drawing_rendering.h"
 #include "shell/language_strings.h"
 #include "shell/resource_ids.h"
@@ -22,7 +23,12 @@
 namespace kestrum {
 
 Application::Application(std::unique_ptr<Spooler> spooler, MessageSink* messages, QObject* parent)
-    : QObject(parent), messages_(messages ? messages : &boxes_), spooler_(std::move(spooler)) {
+    : QObject(parent),
+      direct_(messages ? messages : &boxes_),
+      filter_(*direct_),
+      messages_(&filter_),
+      windowState_(WindowState::ForUser()),
+      spooler_(std::move(spooler)) {
     if (!spooler_) spooler_ = SystemSpooler::ForCurrentUser();
 }
 
@@ -37,8 +43,10 @@ void Application::Start(bool show) {
     // The menu and toolbars come first, so start-up messages have a window to belong to.
     mainWindow_ = std::make_unique<MainWindow>();
     boxes_.SetOwner(mainWindow_.get());
-    connect(mainWindow_.get(), &MainWindow::Finished, this, &Application::Finished);
+    boxes_.SetDelivery(MessageBoxSink::Delivery::Hold);
+    connect(mainWindow_.get(), &MainWindow::Finished, this, &Application::End);
 
+    if (auto file = SettingsFilePath()) filter_.SetSettingsFile(file.value());
     settings_ = LoadUserProgramSettings(SettingsWriteBack::Yes, *messages_);
 
     // The page models, each at its defaults, then the configuration manager, which names the
@@ -126,11 +134,25 @@ void Application::Start(bool show) {
     }
 
     mainWindow_->ShowWelcome();
-    if (show) {
+    if (!windowState_.Restore(*mainWindow_)) {
         mainWindow_->resize(mainWindow_->sizeHint().expandedTo(QSize(900, 640)));
+    }
+    if (show) {
         mainWindow_->show();
         mainWindow_->activateWindow();
     }
+    boxes_.Release();
+}
+
+void Application::End(int exitCode) {
+    // Past the filter: a failure at the end is news even after one was told at start.
+    if (auto saved = windowState_.Save(*mainWindow_); !saved) {
+        direct_->Show(ToMessage(saved.error()));
+    }
+    if (auto saved = SaveProgramSettingsAtExit(settings_); !saved) {
+        direct_->Show(ToMessage(saved.error()));
+    }
+    emit Finished(exitCode);
 }
 
 void Application::CreateOptionPages() {

@@ -20,6 +20,7 @@
 #include "desktop/command_host.h"
 #include "desktop/launcher_window.h"
 #include "desktop/message_box_sink.h"
+#include "desktop/window_state.h"
 #include "desktop/pages/option_page_widgets.h"
 #include "platform/clock.h"
 #include "platform/spooler.h"
@@ -53,8 +54,14 @@ class Application : public QObject {
     }
 
     // Runs the start-up sequence up to the shown main window (`show` false keeps it hidden, for
-    // pictures and tests). The settings file is the user's (see platform/xdg_paths.h).
+    // pictures and tests). The settings file is the user's (see platform/xdg_paths.h). Messages
+    // of start-up wait until the window is up and then show in boxes that do not wait for an
+    // answer, so start-up never stops at one.
     void Start(bool show = true);
+
+    // The program ends on a signal: messages from now on go to standard error, so no box keeps
+    // it from ending.
+    void EndingOnSignal() { boxes_.SetDelivery(MessageBoxSink::Delivery::StandardError); }
 
     // Serves the command interface for other programs on the session bus (the real program; tests
     // of the windows leave it off). Call before Start. When the name cannot be owned the program
@@ -92,7 +99,8 @@ class Application : public QObject {
     void ExportRequested();
     // The plot-files folder was set in Preferences: the launcher shows it.
     void PlotFilesFolderChanged(const QString& folder);
-    // The main window closed: 0 for OK and the close box, 1 for Cancel.
+    // The main window closed and what is saved at exit is saved (a failure is told, the code
+    // stays): 0 for OK and the close box, 1 for Cancel.
     void Finished(int exitCode);
 
   private:
@@ -101,9 +109,15 @@ class Application : public QObject {
     // The launcher, its list and what its sends use, and the command interface over it.
     void CreateLauncher();
     void OpenCommandInterface();
+    // The writes of the end: the window's size and position, and settings left unsaved.
+    void End(int exitCode);
 
     MessageBoxSink boxes_;
+    // The given sink or the boxes; the filter in front of it tells a settings file failure once.
+    MessageSink* direct_;
+    SettingsFailureFilter filter_;
     MessageSink* messages_;
+    WindowState windowState_;
     std::unique_ptr<Spooler> spooler_;
     SystemClock clock_;
     ProgramSettings settings_;

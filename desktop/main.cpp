@@ -25,15 +25,18 @@ void OnSignal(int) {
 }
 
 // SIGTERM and SIGINT end the program as the close box does: between two events, so no settings
-// or configuration write is cut in half.
-void EndOnSignals(kestrum::MainWindow* window) {
+// or configuration write is cut in half. What the end has to say goes to standard error: a box
+// would wait for an answer that may never come.
+void EndOnSignals(kestrum::Application& application) {
+    kestrum::MainWindow* window = application.mainWindow();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [&application, notifier] {
         char byte = 0;
         [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
         notifier->setEnabled(false);
-        window->close();
+        application.EndingOnSignal();
+        application.mainWindow()->close();
     });
     struct sigaction action = {};
     action.sa_handler = OnSignal;
@@ -85,7 +88,7 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&application, &kestrum::Application::Finished, &app,
                      [](int code) { QApplication::exit(code); });
-    EndOnSignals(application.mainWindow());
+    EndOnSignals(application);
     if (parser.isSet(quitWhenShown)) {
         QMetaObject::invokeMethod(
             application.mainWindow(),

@@ -784,6 +784,13 @@ constexpr ResourceString kStrings[] = {
                    "for the CUPS web interface (http://localhost:631/) could be started."},
     ResourceString{kDeskPrinterListFailed, "The list of printers cannot be read:"},
     ResourceString{kDeskPrinterHotFolder, "hot folder"},
+    ResourceString{kSettingsGoOn,
+                   "Kestrum goes on with the settings it could read and defaults for the rest. "
+                   "Changes you make now may not be kept."},
+    ResourceString{kSettingsNotSavedAtExit,
+                   "Changes to the program settings could not be saved at exit:"},
+    ResourceString{kWindowStateNotSaved,
+                   "The window size and position could not be saved:"},
     ResourceString{kJobNotPrintedCaption, "Job Not Printed"},
     ResourceString{kPageApplyButton, "&Apply"},
     ResourceString{kPagePenTableGroup, "Pens"},

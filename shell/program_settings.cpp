@@ -125,10 +125,38 @@ ProgramSettings LoadProgramSettings(const std::optional<fs::path>& settingsFile,
     settings.hardwareOptions = file.ReadYesNo("HardwareOptions");
 
     if (const std::string failure = file.Finish(); !failure.empty()) {
-        messages.Show(
-            MakeMessage(rid::kCannotSaveProgramSettings, MessageIcon::Exclamation, failure));
+        Message message =
+            MakeMessage(rid::kCannotSaveProgramSettings, MessageIcon::Exclamation, failure);
+        message.text += "\n";
+        message.text += LoadResourceString(rid::kSettingsGoOn);
+        messages.Show(message);
     }
     return settings;
+}
+
+Result<void> SaveProgramSettingsAtExit(const ProgramSettings& settings) {
+    if (settings.settingsFile.empty()) return Ok();
+    if (auto flushed = profile::Flush(settings.settingsFile); !flushed) {
+        return MakeError(rid::kSettingsNotSavedAtExit, ErrorKind::File, flushed.error().message);
+    }
+    return Ok();
+}
+
+void SettingsFailureFilter::SetSettingsFile(const fs::path& file) {
+    std::lock_guard lock(mutex_);
+    file_ = file.string();
+    told_ = false;
+}
+
+void SettingsFailureFilter::Show(const Message& message) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!file_.empty() && message.text.find(file_) != std::string::npos) {
+            if (told_) return;
+            told_ = true;
+        }
+    }
+    next_.Show(message);
 }
 
 ProgramSettings LoadUserProgramSettings(SettingsWriteBack writeBack, MessageSink& messages) {

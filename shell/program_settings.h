@@ -3,6 +3,7 @@
 // ProgramSettings: the program-wide preferences kept in kestrum.ini, read once at start-up.
 
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -49,6 +50,27 @@ enum class SettingsWriteBack { Yes, No };
 ProgramSettings LoadProgramSettings(const std::optional<std::filesystem::path>& settingsFile,
                                     const std::filesystem::path& workingFolder,
                                     SettingsWriteBack writeBack, MessageSink& messages);
+
+// Takes to the disk the settings writes that an earlier failure left pending (a full disk that has
+// room again); nothing to do succeeds. For the end of the run, so no change is lost unsaid.
+Result<void> SaveProgramSettingsAtExit(const ProgramSettings& settings);
+
+// Passes messages on to `next`, but a failure of the settings file only once a run: when the file
+// cannot be written every later change fails the same way, and a box at every click helps nobody.
+// Such a failure is a message that names the file. Any thread.
+class SettingsFailureFilter final : public MessageSink {
+  public:
+    explicit SettingsFailureFilter(MessageSink& next) : next_(next) {}
+
+    void SetSettingsFile(const std::filesystem::path& file);
+    void Show(const Message& message) override;
+
+  private:
+    MessageSink& next_;
+    std::mutex mutex_;
+    std::string file_;
+    bool told_ = false;
+};
 
 // LoadProgramSettings for the settings file of this user (see platform/xdg_paths.h) and the
 // current working directory.

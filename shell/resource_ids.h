@@ -577,6 +577,9 @@ inline constexpr int kDeskPrinterSettings = 60595;
 inline constexpr int kDeskPrinterNoTool = 60596;
 inline constexpr int kDeskPrinterListFailed = 60597;
 inline constexpr int kDeskPrinterHotFolder = 60598;
+inline constexpr int kSettingsGoOn = 60600;
+inline constexpr int kSettingsNotSavedAtExit = 60601;
+inline constexpr int kWindowStateNotSaved = 60602;
 // Launcher, assignment dialog, launch status, job ticket and drawing preview windows.
 inline constexpr int kBrowserGroup = 61100;
 inline constexpr int kPlacesLabel = 61101;

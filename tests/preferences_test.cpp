@@ -98,6 +98,29 @@ TEST_F(PreferencesTest, BrowserListsFoldersAndFilesAndSkipsUnshowableNames) {
     EXPECT_EQ(prefs.browserFolder(), folder.path());
 }
 
+TEST_F(PreferencesTest, BrowserSkipsWhatItCannotShowAndSurvivesVanishedFolders) {
+    fs::create_directories(folder / "kept");
+    fs::create_directories(folder / "two\nlines");
+    fs::create_directories(folder / std::string("latin\xE9"));
+    fs::create_directories(folder / "gone");
+    fs::create_symlink(folder / "nowhere", folder / "dangling");
+    fs::create_symlink(folder / "loop", folder / "loop");
+    Preferences prefs(settings, messages);
+    ASSERT_TRUE(prefs.ListFolder(folder.path()));
+    EXPECT_EQ(prefs.subFolders(), (std::vector<std::string>{"..", "gone", "kept"}));
+    EXPECT_TRUE(prefs.files().empty());
+
+    // Removed between listing and opening: the working directory is listed instead and kept for
+    // the next start, with nothing to answer.
+    fs::remove(folder / "gone");
+    ASSERT_TRUE(prefs.OpenSubFolder(1));
+    EXPECT_EQ(prefs.browserFolder(), fs::current_path());
+    EXPECT_EQ(Stored("DefaultPath", "PlotFiles"), fs::current_path().string());
+    EXPECT_EQ(settings.plotFilesFolder, folder.path().string());
+    EXPECT_FALSE(prefs.OpenSubFolder(prefs.subFolders().size()));
+    EXPECT_TRUE(messages.messages().empty());
+}
+
 TEST_F(PreferencesTest, SetMakesTheBrowserFolderTheChosenDefault) {
     fs::create_directories(folder / "cfg");
     Preferences prefs(settings, messages);

@@ -122,6 +122,14 @@ TEST_F(ProgramSettingsTest, SettingsThatCannotBeSavedAreReported) {
         << messages.messages()[0].text;
 }
 
+TEST_F(ProgramSettingsTest, WritesLeftPendingAreSavedAtExit) {
+    ProgramSettings s = Load();
+    EXPECT_TRUE(SaveProgramSettingsAtExit(s).ok());  // nothing pending
+    ASSERT_TRUE(profile::WriteString(ini, "General", "Pending", "1").ok());
+    EXPECT_TRUE(SaveProgramSettingsAtExit(s).ok());
+    EXPECT_EQ(Stored("General", "Pending"), "1");
+}
+
 TEST_F(ProgramSettingsTest, LongPathsAreCutToTheirBuffers) {
     test::WriteFile(ini, "[DefaultPath]\nPlotFiles=/" + std::string(400, 'p') + "\n");
     EXPECT_EQ(Load().plotFilesFolder.size(), 259u);

@@ -1,12 +1,14 @@
 // Start-up, the main window's views and the shutdown codes, driven through the real windows with
 // kestrum.ini in a temporary folder: what could go wrong is a settings file holding more or less
 // than a first start writes, a stored KSL mode surviving a restart, a view rule or the page memory
-// showing the wrong page, the toolbars not following their command, or a wrong exit code.
+// showing the wrong page, the toolbars not following their command, or a wrong exit code; and a
+// settings file that cannot be used stopping start-up, being cut short, or answering every click.
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
@@ -15,7 +17,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QCryptographicHash>
 #include <QToolBar>
+#include <sys/stat.h>
 #include <csignal>
 #include <map>
 #include <set>
@@ -23,6 +27,7 @@
 #include "desktop/application.h"
 #include "desktop/main_window.h"
 #include "desktop/ui_text.h"
+#include "platform/private_profile.h"
 #include "shell/resource_ids.h"
 #include "tests/desktop/desktop_test_support.h"
 
@@ -103,6 +108,34 @@ class MainWindowTest : public QObject {
 
     static QAction* Command(Application& app, int id) {
         return app.mainWindow()->findChild<QAction*>(QStringLiteral("command%1").arg(id));
+    }
+
+    // How many messages so far name `path`.
+    int MessagesNaming(const QString& path) const {
+        int count = 0;
+        for (const Message& m : messages_.messages()) {
+            if (QString::fromStdString(m.text).contains(path)) ++count;
+        }
+        return count;
+    }
+
+    QProcessEnvironment ProgramEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folders_.config->path());
+        environment.insert(QStringLiteral("CUPS_SERVER"),
+                           folders_.work->filePath(QStringLiteral("none")));
+        return environment;
+    }
+
+    // Of a plain file's content; nothing for anything else (a FIFO would wait for a writer).
+    static QByteArray Digest(const QString& path) {
+        if (!QFileInfo(path).isFile()) return {};
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        hash.addData(&file);
+        return hash.result();
     }
 
   private slots:
@@ -223,12 +256,7 @@ class MainWindowTest : public QObject {
 
     void terminationSignalEndsAsTheCloseBox() {
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folders_.config->path());
-        environment.insert(QStringLiteral("CUPS_SERVER"),
-                           folders_.work->filePath(QStringLiteral("none")));
-        program.setProcessEnvironment(environment);
+        program.setProcessEnvironment(ProgramEnvironment());
         program.setWorkingDirectory(folders_.work->path());
         program.start(QStringLiteral(KESTRUM_EXE), {});
         QVERIFY(program.waitForStarted());
@@ -239,6 +267,159 @@ class MainWindowTest : public QObject {
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
+    }
+
+    // What stands where kestrum.ini should be, and what must stay of it.
+    void unusableSettingsFile_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("folderInPlaceOfItsFolder") << "parentFile";
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("oversized") << "oversized";
+        QTest::newRow("linkToFullDevice") << "devFull";
+    }
+
+    void unusableSettingsFile() {
+        QFETCH(QString, what);
+        QDir(folders_.config->path()).mkpath(QStringLiteral("kestrum"));
+        const QString folder = folders_.config->filePath(QStringLiteral("kestrum"));
+        QString kept = IniPath();  // what must come through unchanged
+        if (what == "folder") {
+            QVERIFY(QDir().mkpath(IniPath() + "/inside"));
+        } else if (what == "parentFile") {
+            QVERIFY(QDir(folder).removeRecursively());
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a folder\n");
+            kept = folder;
+        } else if (what == "fifo") {
+            QCOMPARE(::mkfifo(IniPath().toLocal8Bit().constData(), 0644), 0);
+        } else if (what == "oversized") {
+            // Readable and writable, but beyond what a settings file may be: it must not be
+            // rewritten from the defaults, nor cut.
+            QFile file(IniPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            const QByteArray line = "[General]\nUnit=Metric\n; padding padding padding\n";
+            for (qint64 written = 0; written <= 17 * 1024 * 1024; written += line.size()) {
+                file.write(line);
+            }
+        } else {
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), IniPath()));
+        }
+        const QByteArray before = Digest(kept);
+
+        auto app = Start();
+        QCOMPARE(app->mainWindow()->currentView(), MainWindow::kWelcomeView);
+        QVERIFY(app->settings().unit == Unit::English);
+        QVERIFY(app->settings().printerType == PrinterType::Velmar);
+        QCOMPARE(messages_.messages().size(), std::size_t{1});
+        QCOMPARE(messages_.messages().front().resource, rid::kCannotSaveProgramSettings);
+        QCOMPARE(MessagesNaming(IniPath()), 1);
+
+        // Later changes fail the same way; the user has been told.
+        QTest::mouseClick(Find<QCheckBox>(*app, 1311), Qt::LeftButton);
+        app->mainWindow()->show();
+        app->mainWindow()->RunCommand(MainWindow::kPrinterCommand);
+        Find<QListWidget>(*app, 1233)->item(0)->setCheckState(Qt::Checked);
+        QCOMPARE(MessagesNaming(IniPath()), 1);
+
+        QSignalSpy finished(app.get(), &Application::Finished);
+        app->mainWindow()->close();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.front().front().toInt(), 0);
+        QCOMPARE(MessagesNaming(IniPath()), 1);
+        app.reset();
+        QCOMPARE(Digest(kept), before);
+        if (what == "folder") QVERIFY(QFileInfo(IniPath() + "/inside").isDir());
+    }
+
+    void programDoesNotWaitForAnAnswerAtStart() {
+        QVERIFY(QDir().mkpath(IniPath()));
+        QProcess program;
+        program.setProcessEnvironment(ProgramEnvironment());
+        program.setWorkingDirectory(folders_.work->path());
+        program.start(QStringLiteral(KESTRUM_EXE), {QStringLiteral("--quit-when-shown")});
+        QVERIFY(program.waitForStarted());
+        const bool ended = program.waitForFinished(20000);
+        if (!ended) program.kill();
+        QVERIFY(ended);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(program.readAllStandardError().contains("main window shown"));
+    }
+
+    void exitSaysWhatCouldNotBeSaved() {
+        auto app = Start();
+        QCOMPARE(messages_.messages().size(), std::size_t{0});
+        // A write the disk refused earlier stays pending; at the end its folder is gone.
+        QVERIFY(profile::WriteString(app->settings().settingsFile, "General", "Pending", "1"));
+        const QString folder = folders_.config->filePath(QStringLiteral("kestrum"));
+        QVERIFY(QDir().rename(folder, folder + ".away"));
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        QSignalSpy finished(app.get(), &Application::Finished);
+        QTest::mouseClick(Find<QPushButton>(*app, MainWindow::kCancel), Qt::LeftButton);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.front().front().toInt(), 1);
+        std::set<int> told;
+        for (const Message& m : messages_.messages()) told.insert(m.resource);
+        QVERIFY(told == (std::set<int>{rid::kSettingsNotSavedAtExit, rid::kWindowStateNotSaved}));
+        QCOMPARE(MessagesNaming(IniPath()), 1);
+        profile::Forget(app->settings().settingsFile);
+    }
+
+    void windowSizeAndPositionAreKept() {
+        const QRect chosen(40, 30, 620, 460);
+        {
+            auto app = Start();
+            app->mainWindow()->setGeometry(chosen);
+            app->mainWindow()->close();
+        }
+        QVERIFY(QFile::exists(
+            folders_.config->filePath(QStringLiteral("kestrum/window-state.ini"))));
+        auto app = Start();
+        QCOMPARE(app->mainWindow()->geometry(), chosen);
+        // Kept apart from the settings, whose keys are fixed.
+        QVERIFY(!ReadIni(IniPath()).contains(QStringLiteral("MainWindow")));
+    }
+
+    void damagedWindowStateIsIgnored_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("garbage") << QByteArrayLiteral("\xff\xfe\0[[[\n=\n");
+        QTest::newRow("cutShort")
+            << QByteArrayLiteral("[MainWindow]\nGeometry=@ByteArray(\x01\xd9\xd0\xcb\0\x03");
+    }
+
+    void damagedWindowStateIsIgnored() {
+        QFETCH(QByteArray, text);
+        QDir(folders_.config->path()).mkpath(QStringLiteral("kestrum"));
+        QFile file(folders_.config->filePath(QStringLiteral("kestrum/window-state.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        auto app = Start();
+        QVERIFY(app->mainWindow()->width() >= 900);  // the size of a first start
+        QCOMPARE(messages_.messages().size(), std::size_t{0});
+    }
+
+    // Loads what it can, as the INI rules read it, and says nothing about the rest.
+    void damagedDefaultConfigurationLoadsWhatItCan_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("garbageAround") << QByteArrayLiteral(
+            "\x89PNG\r\n\x1a\n\0\0garbage=\xff\xfe\n[Printer]\nCopies=4\n\xc3(\n[\n=\n");
+        QTest::newRow("cutInAKey") << QByteArrayLiteral("[Printer]\nCopies=4\nControllerCo");
+    }
+
+    void damagedDefaultConfigurationLoadsWhatItCan() {
+        QFETCH(QByteArray, text);
+        QFile file(folders_.work->filePath(QStringLiteral("default.cfg")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        auto app = Start();
+        QCOMPARE(app->options().values.job.fileCopies, 4);
+        QCOMPARE(messages_.messages().size(), std::size_t{0});
     }
 
     void printersAreNumberedFromTheBottom() {
