@@ -1,6 +1,7 @@
 #include "config/configuration_manager.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -83,12 +84,13 @@ void ConfigurationManager::TakeSystemDefaultPrinter() {
 }
 
 bool ConfigurationManager::LoadDefaultConfiguration() {
-    if (!UniqueFd(::open(settings_.defaultConfiguration.c_str(), O_RDONLY | O_CLOEXEC)).valid()) {
-        return false;
-    }
-    // A folder opens for reading too, but holds no configuration.
-    std::error_code error;
-    if (fs::is_directory(settings_.defaultConfiguration, error)) return false;
+    // Non-blocking: a pipe in the file's place must not hold up start-up waiting for a writer.
+    const UniqueFd fd(
+        ::open(settings_.defaultConfiguration.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) return false;
+    // A folder or a pipe opens for reading too, but holds no configuration.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     state_.values.currentConfiguration = settings_.defaultConfiguration.string();
     LoadAll(state_, messages_);
     return true;

@@ -27,9 +27,22 @@ void OnSignal(int) {
 // SIGTERM and SIGINT end the program as the close box does: between two events, so no settings
 // or configuration write is cut in half. What the end has to say goes to standard error: a box
 // would wait for an answer that may never come.
+//
+// The signals are caught before start-up begins and acted on once the main window exists: a
+// signal that comes while the settings are read waits in the pipe instead of killing the program.
+bool CatchEndSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return false;
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    return true;
+}
+
 void EndOnSignals(kestrum::Application& application) {
     kestrum::MainWindow* window = application.mainWindow();
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [&application, notifier] {
         char byte = 0;
@@ -38,12 +51,6 @@ void EndOnSignals(kestrum::Application& application) {
         application.EndingOnSignal();
         application.mainWindow()->close();
     });
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace
@@ -77,8 +84,9 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("[files...]"));
     parser.process(app);
 
-    kestrum::Application application;
     const bool takePictures = parser.isSet(pictures);
+    const bool signalsCaught = !takePictures && CatchEndSignals();
+    kestrum::Application application;
     if (!takePictures) application.EnableCommandInterface();
     application.Start(!takePictures);
     if (!takePictures) application.OpenFiles(parser.positionalArguments());
@@ -88,7 +96,7 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&application, &kestrum::Application::Finished, &app,
                      [](int code) { QApplication::exit(code); });
-    EndOnSignals(application);
+    if (signalsCaught) EndOnSignals(application);
     if (parser.isSet(quitWhenShown)) {
         QMetaObject::invokeMethod(
             application.mainWindow(),

@@ -134,7 +134,9 @@ Error CannotWrite(const std::filesystem::path& file, const std::string& why) {
 }
 
 Result<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe in the file's place is refused below instead of waiting for
+    // a writer that never comes.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT) return CannotRead(file, LaunchText(rid::kLaunchFileMissing));

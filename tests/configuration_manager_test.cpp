@@ -1,6 +1,7 @@
 #include "config/configuration_manager.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "config/configuration_file.h"
@@ -166,6 +167,13 @@ TEST_F(ConfigurationManagerTest, DefaultConfigurationLoadsAtStartUpWithoutAName)
     EXPECT_EQ(state.values.job.fileCopies, 4);
     EXPECT_FALSE(manager.hasName());
     EXPECT_EQ(manager.Save().value(), ConfigurationManager::SaveOutcome::NeedsName);
+}
+
+TEST_F(ConfigurationManagerTest, DefaultConfigurationThatIsAPipeDoesNotHoldUpStartUp) {
+    ConfigurationManager manager = Manager();
+    ASSERT_EQ(::mkfifo(settings.defaultConfiguration.c_str(), 0600), 0);
+    EXPECT_FALSE(manager.LoadDefaultConfiguration());
+    EXPECT_FALSE(manager.hasName());
 }
 
 TEST_F(ConfigurationManagerTest, EveryGroupSurvivesSaveAndLoad) {

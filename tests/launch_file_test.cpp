@@ -428,6 +428,13 @@ TEST(LaunchFileRefusal, FilesThatCannotBeReadNameTheFile) {
     ASSERT_FALSE(read.ok());
     EXPECT_NE(read.error().message.find("it is a folder."), std::string::npos);
 
+    // A pipe with no writer is refused at once, not waited on.
+    const auto pipe = folder / "pipe.lch";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    read = ReadLaunchFile(pipe);
+    ASSERT_FALSE(read.ok());
+    EXPECT_NE(read.error().message.find("it is not a regular file."), std::string::npos);
+
     // Sparse, so the test costs no disk space; refused before any byte is read.
     const auto huge = folder / "huge.lch";
     test::WriteFile(huge, std::string(kLaunchFileSignature) + std::string(4, '\0'));
