@@ -14,8 +14,16 @@
 
 namespace acadhpgl {
 
-enum class CodePage { Windows1252, Windows1250, Windows1251, Windows1253, Windows1254,
-                      Windows1257, Dos437, Dos850 };
+enum class CodePage {
+    Windows1252,
+    Windows1250,
+    Windows1251,
+    Windows1253,
+    Windows1254,
+    Windows1257,
+    Dos437,
+    Dos850
+};
 
 // The code page a header names ("ANSI_1251", "dos850"; case does not matter); nullopt for one
 // without a table here (the caller keeps the Western page).

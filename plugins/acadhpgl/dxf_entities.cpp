@@ -482,7 +482,8 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
         degrees = 180 - degrees;
     }
     const double width = EstimatedWidth(characters, height, widthFactor);
-    Text placed = PlaceText(std::move(text), lowerLeft, degrees, mirrored, height, widthFactor, width);
+    Text placed =
+        PlaceText(std::move(text), lowerLeft, degrees, mirrored, height, widthFactor, width);
     placed.obliqueDegrees = oblique;
     return Checked(f, std::move(placed));
 }
@@ -501,7 +502,8 @@ std::optional<MTextColumns> ReadColumns(const DxfFields& f, double definedHeight
         const std::optional<double> value = pair.Real();
         if (!value || !std::isfinite(*value)) continue;
         if (pair.code == 75) type = static_cast<int>(*value);
-        if (pair.code == 76 && *value > 0) columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
+        if (pair.code == 76 && *value > 0)
+            columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
         if (pair.code == 48) columns.width = *value;
         if (pair.code == 49) columns.gutter = *value;
         if (pair.code == 50 && columns.heights.size() < 10'000) columns.heights.push_back(*value);
@@ -514,11 +516,13 @@ std::optional<MTextColumns> ReadColumns(const DxfFields& f, double definedHeight
             const std::optional<double> value = pair.Real();
             if (pair.code == 101 || !value || !std::isfinite(*value)) continue;
             if (pair.code == 71) type = static_cast<int>(*value), seen = true;
-            if (pair.code == 72 && *value > 0) columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
+            if (pair.code == 72 && *value > 0)
+                columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
             if (pair.code == 44) columns.width = *value;
             if (pair.code == 45) columns.gutter = *value;
             if (pair.code == 41 && *value > 0) definedHeight = *value;
-            if (pair.code == 46 && columns.heights.size() < 10'000) columns.heights.push_back(*value);
+            if (pair.code == 46 && columns.heights.size() < 10'000)
+                columns.heights.push_back(*value);
         }
         if (!seen) return std::nullopt;
     }
@@ -587,8 +591,8 @@ std::vector<Text> BuildMText(DxfFields& f, const DxfTextDefaults& defaults) {
     texts.reserve(layout.pieces.size());
     for (MTextPiece& piece : layout.pieces) {
         const Point lowerLeft = Plus(Plus(at, u, along + piece.at.x), v, across + piece.at.y);
-        const double width = EstimatedWidth(MeasureText(piece.text).widestLine, piece.height,
-                                            piece.widthFactor);
+        const double width =
+            EstimatedWidth(MeasureText(piece.text).widestLine, piece.height, piece.widthFactor);
         Text text = PlaceText(std::move(piece.text), lowerLeft, degrees, mirrored, piece.height,
                               piece.widthFactor, width);
         text.obliqueDegrees = mirrored ? -piece.obliqueDegrees : piece.obliqueDegrees;

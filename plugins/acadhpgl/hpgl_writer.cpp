@@ -220,8 +220,8 @@ void HpglWriter::Label(Point at, double height, double directionDegrees, double 
     SlantedLabel(at, height, directionDegrees, widthFactor, 0, text);
 }
 
-void HpglWriter::SlantedLabel(Point at, double height, double directionDegrees,
-                              double widthFactor, double slant, std::string_view text) {
+void HpglWriter::SlantedLabel(Point at, double height, double directionDegrees, double widthFactor,
+                              double slant, std::string_view text) {
     PlotterText shown = ForPlotter(text, characterSet_);
     if (shown.pieces.empty() || !(height > 0) || !std::isfinite(height)) return;
     unshown_ += shown.unshown;

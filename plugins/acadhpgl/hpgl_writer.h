@@ -55,8 +55,8 @@ class HpglWriter final : public PlotSink {
     int failure_ = 0;  // errno of the first failed write
     int colour_ = -1;
     int pen_ = -1;
-    int width_ = -1;       // the width last set for the current pen
-    int style_ = 0;        // IN selects solid lines
+    int width_ = -1;        // the width last set for the current pen
+    int style_ = 0;         // IN selects solid lines
     int characterSet_ = 0;  // the CS selected; 0 the one IN selects, of which only ASCII is sure
     std::uint64_t unshown_ = 0;
     std::string size_;

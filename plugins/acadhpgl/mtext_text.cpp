@@ -495,9 +495,11 @@ class MTextParser {
             default:
                 break;
         }
-        const bool valued = std::string_view("SfFHhCcAWwQqTtp").find(code) != std::string_view::npos;
+        const bool valued =
+            std::string_view("SfFHhCcAWwQqTtp").find(code) != std::string_view::npos;
         if (!valued) {
-            Emit(std::string_view(&code, 1));  // "\\", "\{", "\}" and unknown codes stand for themselves
+            Emit(std::string_view(&code,
+                                  1));  // "\\", "\{", "\}" and unknown codes stand for themselves
             return;
         }
         const std::size_t end = SwitchEnd(text, i);
@@ -570,8 +572,9 @@ class MTextParser {
                                            : nullptr;
             if (target == nullptr) {
                 // Tab stops run on as bare numbers: "t3,6,9".
-                while (i < body.size() && body[i] == ',' && i + 1 < body.size() &&
-                       (std::isdigit(static_cast<unsigned char>(body[i + 1])) || body[i + 1] == '.')) {
+                while (
+                    i < body.size() && body[i] == ',' && i + 1 < body.size() &&
+                    (std::isdigit(static_cast<unsigned char>(body[i + 1])) || body[i + 1] == '.')) {
                     i = std::min(body.find(',', i + 1), body.size());
                 }
                 continue;
@@ -604,16 +607,16 @@ class MTextParser {
                 ++glyphs.back().length;  // the rest of a UTF-8 sequence
                 text += c;
             } else {
-                glyphs.push_back({static_cast<std::uint32_t>(text.size()), 1, StyleIndex(),
-                                  c == ' ', c == ' '});
+                glyphs.push_back(
+                    {static_cast<std::uint32_t>(text.size()), 1, StyleIndex(), c == ' ', c == ' '});
                 text += c;
             }
         }
     }
 
     void EmitSpace(bool breakable) {
-        glyphs.push_back({static_cast<std::uint32_t>(text.size()), 1, StyleIndex(), true,
-                          breakable});
+        glyphs.push_back(
+            {static_cast<std::uint32_t>(text.size()), 1, StyleIndex(), true, breakable});
         text += ' ';
     }
 
@@ -660,9 +663,9 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
         return kCharacterWidth * style(g).height * style(g).widthFactor;
     };
 
-    const bool columns = format.columns && format.columns->width > 0 &&
-                         std::isfinite(format.columns->width);
-    const double wrap = columns ? format.columns->width
+    const bool columns =
+        format.columns && format.columns->width > 0 && std::isfinite(format.columns->width);
+    const double wrap = columns                                           ? format.columns->width
                         : format.width > 0 && std::isfinite(format.width) ? format.width
                                                                           : 0;
     const double unit = format.height;
@@ -673,7 +676,8 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
     double widest = 0;
     for (const Paragraph& paragraph : parser.paragraphs) {
         const double left = std::max(0.0, paragraph.style.left * unit);
-        const double firstStart = std::max(0.0, (paragraph.style.left + paragraph.style.first) * unit);
+        const double firstStart =
+            std::max(0.0, (paragraph.style.left + paragraph.style.first) * unit);
         const double right = std::max(0.0, paragraph.style.right * unit);
         std::size_t position = paragraph.begin;
         bool first = true;
@@ -682,8 +686,8 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
             line.paragraph = &paragraph;
             line.newColumn = first && paragraph.newColumn;
             line.start = first ? firstStart : left;
-            const double limit = wrap > 0 ? wrap - right - line.start
-                                          : std::numeric_limits<double>::infinity();
+            const double limit =
+                wrap > 0 ? wrap - right - line.start : std::numeric_limits<double>::infinity();
             std::size_t i = position, lastBreak = SIZE_MAX;
             double width = 0;
             while (i < paragraph.end) {
@@ -713,8 +717,8 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
             bool any = false;
             for (std::size_t k = position; k < end; ++k) {
                 line.width += advance(glyphs[k]);
-                line.height = any ? std::max(line.height, style(glyphs[k]).height)
-                                  : style(glyphs[k]).height;
+                line.height =
+                    any ? std::max(line.height, style(glyphs[k]).height) : style(glyphs[k]).height;
                 any = true;
             }
             widest = std::max(widest, line.start + line.width);
@@ -726,7 +730,8 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
 
     const double box = wrap > 0 ? wrap : widest;
     const double spacing = std::clamp(format.lineSpacing, 0.25, 4.0);
-    const double pitch = columns ? format.columns->width + std::max(0.0, format.columns->gutter) : 0;
+    const double pitch =
+        columns ? format.columns->width + std::max(0.0, format.columns->gutter) : 0;
     std::size_t column = 0, inColumn = 0;
     double baseline = 0, previous = 0;
     for (const LaidLine& line : lines) {
@@ -737,7 +742,8 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
                           : (h + (kTextLineSpacing - 1) * std::max(previous, h)) * spacing;
         if (columns && inColumn > 0) {
             const std::vector<double>& heights = format.columns->heights;
-            const double limit = heights.empty() ? 0 : heights[std::min(column, heights.size() - 1)];
+            const double limit =
+                heights.empty() ? 0 : heights[std::min(column, heights.size() - 1)];
             if (line.newColumn || (limit > 0 && baseline - step < -limit * (1 + 1e-9))) {
                 ++column;
                 inColumn = 0;
@@ -773,7 +779,8 @@ MTextLayout LayOutMText(std::string_view raw, const MTextFormat& format) {
                 piece.widthFactor = runStyle.widthFactor;
                 piece.obliqueDegrees = runStyle.obliqueDegrees;
                 const std::size_t from = glyphs[first].offset;
-                piece.text = parser.text.substr(from, glyphs[last - 1].offset + glyphs[last - 1].length - from);
+                piece.text = parser.text.substr(
+                    from, glyphs[last - 1].offset + glyphs[last - 1].length - from);
                 out.pieces.push_back(std::move(piece));
             }
             for (std::size_t g = first; g < runEnd; ++g) x += advance(glyphs[g]);

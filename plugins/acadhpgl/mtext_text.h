@@ -59,9 +59,9 @@ struct MTextColumns {
 enum class LineAlignment { Left, Centre, Right };
 
 struct MTextFormat {
-    double height = 1;       // the character height the text starts in
-    double width = 0;        // the reference width lines wrap at; 0 for none
-    double lineSpacing = 1;  // a factor on the usual distance between lines
+    double height = 1;                              // the character height the text starts in
+    double width = 0;                               // the reference width lines wrap at; 0 for none
+    double lineSpacing = 1;                         // a factor on the usual distance between lines
     LineAlignment alignment = LineAlignment::Left;  // unless a paragraph says otherwise
     std::optional<MTextColumns> columns;
     CodePage codePage = CodePage::Windows1252;
