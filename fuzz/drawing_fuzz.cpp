@@ -74,7 +74,7 @@ struct ShapeCheck {
     void operator()(const Text& s) const {
         Require(Finite(s.at) && s.height > 0 && std::isfinite(s.height) &&
                 std::isfinite(s.rotationDegrees) && s.widthFactor > 0 &&
-                std::isfinite(s.widthFactor));
+                std::isfinite(s.widthFactor) && std::fabs(s.obliqueDegrees) < 90);
     }
     void operator()(const Insert& s) const {
         Require(s.block < drawing.blocks.size());

@@ -151,6 +151,14 @@ TEST(MTextLayoutTest, IndentsHeightsAndFractionsPlaceEachLine) {
     EXPECT_DOUBLE_EQ(after.at.x, tall.at.x + 0.6 * 4);
     EXPECT_DOUBLE_EQ(layout.depth, -tall.at.y);
 
+    // A group that ends before its paragraph does takes the letters' changes with it, not
+    // the paragraph's indent.
+    const MTextLayout grouped = LayOutMText("{\\pl1;\\H2x;a}b\\Pc", format);
+    ASSERT_EQ(grouped.pieces.size(), 3u);
+    EXPECT_DOUBLE_EQ(grouped.pieces[0].at.x, 2);
+    EXPECT_DOUBLE_EQ(grouped.pieces[1].height, 2);
+    EXPECT_DOUBLE_EQ(grouped.pieces[2].at.x, 2);
+
     // Centred lines share a middle; a paragraph may ask to be right-aligned instead.
     format.alignment = LineAlignment::Centre;
     const MTextLayout centred = LayOutMText("aa\\Pbbbb\\P\\pqr;c", format);

@@ -156,7 +156,7 @@ bool IsFinite(const Shape& shape) {
         }
         bool operator()(const Text& s) const {
             return Finite(s.at) && Finite(s.height) && Finite(s.rotationDegrees) &&
-                   Finite(s.widthFactor);
+                   Finite(s.widthFactor) && Finite(s.obliqueDegrees);
         }
         bool operator()(const Hatch& s) const {
             for (const auto& loop : s.loops) {

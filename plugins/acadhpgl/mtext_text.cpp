@@ -418,14 +418,15 @@ class MTextParser {
         while (i < text.size()) {
             const char c = text[i];
             if (c == '{') {
-                if (stack_.size() < kDeepestGroup) stack_.emplace_back(style_, paragraph_);
+                if (stack_.size() < kDeepestGroup) stack_.push_back(style_);
                 ++i;
                 continue;
             }
             if (c == '}') {
+                // Paragraph settings outlast the group: they belong to the paragraph, which
+                // the group may end before it ends.
                 if (!stack_.empty()) {
-                    style_ = stack_.back().first;
-                    paragraph_ = stack_.back().second;
+                    style_ = stack_.back();
                     stack_.pop_back();
                 }
                 ++i;
@@ -635,7 +636,7 @@ class MTextParser {
     const MTextFormat& format_;
     GlyphStyle style_;
     ParagraphStyle paragraph_;
-    std::vector<std::pair<GlyphStyle, ParagraphStyle>> stack_;
+    std::vector<GlyphStyle> stack_;
     std::size_t begin_ = 0;
     bool newColumn_ = false;
 };
