@@ -166,6 +166,17 @@ TEST(MTextLayoutTest, IndentsHeightsAndFractionsPlaceEachLine) {
     EXPECT_DOUBLE_EQ(centred.pieces[0].at.x + 1.2, 10);
     EXPECT_DOUBLE_EQ(centred.pieces[1].at.x + 2.4, 10);
     EXPECT_DOUBLE_EQ(centred.pieces[2].at.x + 1.2, 20);
+
+    // Attached at its top centre or right, a paragraph text's lines are each centred on or end
+    // at the insertion point, not only its widest line.
+    for (const auto& [attachment, share] : {std::pair{2, 0.5}, {3, 1.0}}) {
+        const std::vector<PlacedLabel> labels =
+            Labels(MinimalDxf("0 MTEXT\n8 0\n10 0\n20 0\n40 1\n71 " + std::to_string(attachment) +
+                              "\n1 aa\\Pbbbb\n"));
+        ASSERT_EQ(labels.size(), 2u);
+        EXPECT_NEAR(labels[0].at.x, -1.2 * share, 1e-9) << attachment;
+        EXPECT_NEAR(labels[1].at.x, -2.4 * share, 1e-9) << attachment;
+    }
 }
 
 TEST(MTextLayoutTest, LinesFlowIntoTheNextColumnAtTheColumnHeight) {

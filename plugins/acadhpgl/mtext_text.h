@@ -2,7 +2,8 @@
 
 // The text that drawings store is not plain: single-line texts carry "%%" control codes and
 // "\U+XXXX" escapes, paragraph texts carry inline formatting as well. The renderer draws plain
-// UTF-8 lines, so the reader turns every text into that here, once.
+// UTF-8 lines, so the reader turns every text into that here, once, and lays paragraph texts
+// out into the lines they are plotted as.
 
 #include <cstddef>
 #include <optional>
