@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -212,6 +213,29 @@ TEST(MTextLayoutTest, LinesFlowIntoTheNextColumnAtTheColumnHeight) {
         Labels(MinimalDxf(MText("50 90\n75 2\n76 2\n48 5\n49 1\n50 3\n50 3\n", "a")));
     ASSERT_EQ(turned.size(), 1u);
     EXPECT_NEAR(turned[0].at.x, 1, 1e-9);
+}
+
+TEST(MTextLayoutTest, LinesShareTextsSoThatMemoryFollowsTheFile) {
+    // A thousand centred lines of two letters: one text, every line where the layout put it.
+    std::string lines;
+    for (int i = 0; i < 1000; ++i) lines += (i % 2 ? "bbbb" : "aa") + std::string("\\P");
+    const std::string dxf = MinimalDxf("0 MTEXT\n8 0\n10 0\n20 0\n40 1\n71 2\n1 " + lines + "\n");
+    ASSERT_EQ(ReadOrFail(dxf).entities.size(), 1u);
+    const std::vector<PlacedLabel> labels = Labels(dxf);
+    ASSERT_EQ(labels.size(), 1000u);
+    EXPECT_NEAR(labels[999].at.x, -1.2, 1e-9);
+    EXPECT_NEAR(labels[999].at.y, -1 - 999 * 1.5, 1e-6);
+
+    // A height change before every letter: a bounded number of texts, and every letter kept.
+    std::string changes;
+    for (int i = 0; i < 1000; ++i) changes += "\\H" + std::to_string(1 + i % 500) + ";x ";
+    const Drawing changing = ReadOrFail(MinimalDxf(MText("41 100\n", changes)));
+    EXPECT_LE(changing.entities.size(), 1 + changes.size() / 64);
+    std::size_t letters = 0;
+    for (const PlacedLabel& label : Labels(MinimalDxf(MText("41 100\n", changes)))) {
+        letters += std::count(label.text.begin(), label.text.end(), 'x');
+    }
+    EXPECT_EQ(letters, 1000u);
 }
 
 // --- Slanted and narrowed characters -------------------------------------------------------

@@ -211,7 +211,7 @@ const EntityRow kEntityRows[] = {
     {"textEmptyLeftOut", "0 TEXT\n10 0\n20 0\n40 1\n1 ", ""},
     {"mtextBottomLeftRaisesFirstLine",
      "0 MTEXT\n10 5\n20 5\n40 2\n71 7\n3 {\\fArial|b1;Hel\n1 lo\\P}World",
-     "Text (5,8) h2 r0 w1 'Hello'; Text (5,5) h2 r0 w1 'World'"},
+     "Text (5,8) h2 r0 w1 'Hello|World'"},
     {"mtextTopCentreAlongDirection", "0 MTEXT\n10 0\n20 0\n40 1\n71 2\n11 0\n21 1\n1 ABCD",
      "Text (1,-1.2) h1 r90 w1 'ABCD'"},
     {"mtextRotationWithoutDirection", "0 MTEXT\n10 0\n20 0\n40 1\n71 1\n50 90\n1 A",
@@ -497,7 +497,7 @@ const std::string& SampleDrawing() {
 
 TEST(DxfReaderTest, BinaryEqualsAscii) {
     const Drawing ascii = Read(SampleDrawing());
-    ASSERT_EQ(ascii.entities.size(), 6u);  // the paragraph text's two lines are two texts
+    ASSERT_EQ(ascii.entities.size(), 5u);
     for (bool wide : {true, false}) {
         const std::string binary = ToBinary(SampleDrawing(), wide);
         ASSERT_EQ(SniffDrawing(binary), DrawingFormat::BinaryDxf);
@@ -626,7 +626,7 @@ TEST(DxfReaderTest, Files) {
     const std::string good = (folder / "good.dxf").string();
     kestrum::test::WriteFile(good, SampleDrawing());
     EXPECT_TRUE(ReadDxfFile(good, drawing, error)) << error;
-    EXPECT_EQ(drawing.entities.size(), 6u);
+    EXPECT_EQ(drawing.entities.size(), 5u);
 
     const std::string missing = (folder / "missing.dxf").string();
     EXPECT_FALSE(ReadDxfFile(missing, drawing, error));

@@ -119,8 +119,8 @@ inline constexpr double kCharacterWidth = 0.6;
 // Baseline to baseline of the lines of a paragraph text, in character heights.
 inline constexpr double kTextLineSpacing = 1.5;
 
-// TEXT, ATTRIB and MTEXT, as plain text: an MTEXT is laid out into one Text for each stretch
-// of a line in one height, width and slant.
+// TEXT, ATTRIB and MTEXT, as plain text: an MTEXT is laid out into lines, which become one
+// Text for each height, width and slant they are written in.
 struct Text {
     Point at;  // lower left of the first line
     double height = 0;
@@ -129,6 +129,9 @@ struct Text {
     std::string text;
     // How far the characters lean from upright, forwards positive (less than 90 either way).
     double obliqueDegrees = 0;
+    // Where each line starts, from `at` along and across the baseline; empty for lines one
+    // under the other kTextLineSpacing heights apart.
+    std::vector<Point> lineStarts{};
 };
 
 // INSERT and MINSERT.

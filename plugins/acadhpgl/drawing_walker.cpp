@@ -488,8 +488,14 @@ class Walker {
             std::string_view content = rest.substr(0, end);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
             if (PlottedText(content).empty()) continue;
-            const double drop = kTextLineSpacing * text.height * line;
-            const Point at = frame.toSink.Apply({text.at.x - up.x * drop, text.at.y - up.y * drop});
+            Point start{0, -kTextLineSpacing * text.height * line};
+            if (!text.lineStarts.empty()) {
+                const auto index = static_cast<std::size_t>(line);
+                if (index >= text.lineStarts.size()) break;
+                start = text.lineStarts[index];
+            }
+            const Point at = frame.toSink.Apply({text.at.x + along.x * start.x + up.x * start.y,
+                                                 text.at.y + along.y * start.x + up.y * start.y});
             if (!Inside(at) || !Spend(1)) continue;
             UseColour();
             if (slant == 0) {

@@ -156,7 +156,9 @@ bool IsFinite(const Shape& shape) {
         }
         bool operator()(const Text& s) const {
             return Finite(s.at) && Finite(s.height) && Finite(s.rotationDegrees) &&
-                   Finite(s.widthFactor) && Finite(s.obliqueDegrees);
+                   Finite(s.widthFactor) && Finite(s.obliqueDegrees) &&
+                   std::all_of(s.lineStarts.begin(), s.lineStarts.end(),
+                               [](Point p) { return Finite(p); });
         }
         bool operator()(const Hatch& s) const {
             for (const auto& loop : s.loops) {
@@ -587,16 +589,39 @@ std::vector<Text> BuildMText(DxfFields& f, const DxfTextDefaults& defaults) {
     const double across = row == 0 ? 0 : row == 1 ? layout.depth / 2 : layout.depth;
     const Point u = Direction(degrees);
     const Point v = mirrored ? Point{u.y, -u.x} : Point{-u.y, u.x};
+    // The lines of one height, width and slant share a Text, so that a text of many short
+    // lines costs little more than its characters. A text that changes how it is written more
+    // often than one in kBytesPerStyle bytes is written in the styles it has by then.
+    constexpr std::size_t kBytesPerStyle = 64;
+    const std::size_t mostStyles = 1 + raw.size() / kBytesPerStyle;
     std::vector<Text> texts;
-    texts.reserve(layout.pieces.size());
     for (MTextPiece& piece : layout.pieces) {
         const Point lowerLeft = Plus(Plus(at, u, along + piece.at.x), v, across + piece.at.y);
         const double width =
             EstimatedWidth(MeasureText(piece.text).widestLine, piece.height, piece.widthFactor);
-        Text text = PlaceText(std::move(piece.text), lowerLeft, degrees, mirrored, piece.height,
+        Text line = PlaceText(std::move(piece.text), lowerLeft, degrees, mirrored, piece.height,
                               piece.widthFactor, width);
-        text.obliqueDegrees = mirrored ? -piece.obliqueDegrees : piece.obliqueDegrees;
-        if (IsFinite(Shape(text))) texts.push_back(std::move(text));
+        line.obliqueDegrees = mirrored ? -piece.obliqueDegrees : piece.obliqueDegrees;
+        if (!IsFinite(Shape(line))) continue;
+        auto same = std::find_if(texts.begin(), texts.end(), [&](const Text& t) {
+            return t.height == line.height && t.widthFactor == line.widthFactor &&
+                   t.obliqueDegrees == line.obliqueDegrees;
+        });
+        if (same == texts.end() && texts.size() < mostStyles) {
+            line.lineStarts.push_back({0, 0});
+            texts.push_back(std::move(line));
+            continue;
+        }
+        Text& into = same != texts.end() ? *same : texts.front();
+        const Point baseline = Direction(into.rotationDegrees);
+        const Point offset{line.at.x - into.at.x, line.at.y - into.at.y};
+        into.lineStarts.push_back({offset.x * baseline.x + offset.y * baseline.y,
+                                   offset.y * baseline.x - offset.x * baseline.y});
+        into.text += '\n';
+        into.text += line.text;
+    }
+    for (Text& text : texts) {
+        if (text.lineStarts.size() == 1) text.lineStarts.clear();  // its own start: `at`
     }
     return texts;
 }
