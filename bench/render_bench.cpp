@@ -2,7 +2,9 @@
 // measured for their extents, placed and written as HP-GL into /dev/null. The whole path runs
 // through RenderACAD as Kestrum calls it; a second case leaves out the reading to show what
 // the walk and the writer cost on their own. A third renders 10,000 pattern-filled hatches,
-// each with an island, and reports the process's peak memory beside the time.
+// each with an island, and reports the process's peak memory beside the time. A fourth
+// renders 20,000 paragraph texts that wrap, change height and slant and hold letters that need
+// another character set.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -27,6 +29,7 @@ namespace {
 
 constexpr int kLines = 200'000;
 constexpr int kHatches = 10'000;
+constexpr int kParagraphs = 20'000;
 
 // A grid of short lines on a few layers and colours, so that the writer changes pens now and
 // then as it would for a real drawing.
@@ -61,6 +64,21 @@ std::string HatchesDrawing() {
     return dxf + "0\nENDSEC\n0\nEOF\n";
 }
 
+// Notes of a few paragraphs each, as a plan's legend and remarks would be.
+std::string ParagraphsDrawing() {
+    std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < kParagraphs; ++i) {
+        const double x = (i % 100) * 40.0, y = (i / 100) * 40.0;
+        dxf += "0\nMTEXT\n8\nT\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) +
+               "\n40\n1\n41\n30\n71\n1\n3\n{\\H1.5x;Note " + std::to_string(i) +
+               "}\\P\\pxi-2,l2;\\U+2022 Walls of the ground floor are 240 mm brick, plastered "
+               "both sides; lintels %%c12 at 150 spacing.\\P\\U+2022 {\\Q15;\\U+0421\\U+0442"
+               "\\U+0435\\U+043D\\U+0430} 90%%d, tolerance %%p2 mm, \n1\n see detail "
+               "\\S1/2; and the schedule on sheet 4.\n";
+    }
+    return dxf + "0\nENDSEC\n0\nEOF\n";
+}
+
 // The drawing's file, written once for the whole run and removed at exit.
 class DrawingFile {
   public:
@@ -89,6 +107,11 @@ const DrawingFile& LinesFile() {
 
 const DrawingFile& HatchesFile() {
     static const DrawingFile file(HatchesDrawing());
+    return file;
+}
+
+const DrawingFile& ParagraphsFile() {
+    static const DrawingFile file(ParagraphsDrawing());
     return file;
 }
 
@@ -166,6 +189,20 @@ void BM_RenderHatchesToHpgl(benchmark::State& state) {
         static_cast<double>(std::filesystem::file_size(HatchesFile().path())) / (1024 * 1024);
 }
 BENCHMARK(BM_RenderHatchesToHpgl)->Unit(benchmark::kMillisecond);
+
+void BM_RenderParagraphTextsToHpgl(benchmark::State& state) {
+    AcadRenderRecord record = PaperRecord();
+    const std::string path = ParagraphsFile().path().string();
+    std::memcpy(record.drawingPath, path.c_str(), path.size() + 1);
+    const int out = ::open("/dev/null", O_WRONLY);
+    record.outputFile = out;
+    for (auto _ : state) {
+        if (RenderACAD(&record) != 0) state.SkipWithError("the render failed");
+    }
+    ::close(out);
+    state.SetItemsProcessed(state.iterations() * kParagraphs);
+}
+BENCHMARK(BM_RenderParagraphTextsToHpgl)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace acadhpgl

@@ -2,6 +2,7 @@
 // with an error that says something or with a drawing the walker can trust: every index points
 // into its list, every number is finite, every spline's knots fit its control points.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -74,7 +75,12 @@ struct ShapeCheck {
     void operator()(const Text& s) const {
         Require(Finite(s.at) && s.height > 0 && std::isfinite(s.height) &&
                 std::isfinite(s.rotationDegrees) && s.widthFactor > 0 &&
-                std::isfinite(s.widthFactor));
+                std::isfinite(s.widthFactor) && std::fabs(s.obliqueDegrees) < 90);
+        for (Point p : s.lineStarts) Require(Finite(p));
+        if (!s.lineStarts.empty()) {
+            Require(s.lineStarts.size() ==
+                    1 + static_cast<std::size_t>(std::count(s.text.begin(), s.text.end(), '\n')));
+        }
     }
     void operator()(const Insert& s) const {
         Require(s.block < drawing.blocks.size());

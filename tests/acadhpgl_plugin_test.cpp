@@ -447,6 +447,11 @@ TEST(PluginMessageTest, SaysWhyAndWhatWasLeftOut) {
          0,
          {"end-of-file marker is missing"},
          {ACADHPGL_EMPTY_PLOT_TEXT}},
+        {"characters no set holds",
+         MinimalDxf(test::TextRecord(0, 0, 1, "\\U+4E2D\\U+6587 \\U+0416%%d")),
+         0,
+         {"Left out: 2 characters of texts that no plotter character set holds"},
+         {ACADHPGL_EMPTY_PLOT_TEXT}},
         {"damaged", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nbanana", 1, {"cut off"}, {}},
     };
     for (const MessageRow& row : rows) {

@@ -125,6 +125,11 @@ class CountingSink final : public PlotSink {
         drawn_ = true;
         sink_.Label(at, height, directionDegrees, widthFactor, text);
     }
+    void SlantedLabel(Point at, double height, double directionDegrees, double widthFactor,
+                      double slant, std::string_view text) override {
+        drawn_ = true;
+        sink_.SlantedLabel(at, height, directionDegrees, widthFactor, slant, text);
+    }
     bool drawn() const { return drawn_; }
 
   private:
@@ -148,7 +153,7 @@ std::string_view LeftOutReason(std::string_view kind) {
 
 // The sentences a successful render has to say: what the reader tolerated, what the plot
 // leaves out, and whether it is empty.
-std::string RenderNotes(const Drawing& drawing, bool drawn) {
+std::string RenderNotes(const Drawing& drawing, bool drawn, std::uint64_t unshownCharacters = 0) {
     std::string notes;
     const auto sentence = [&](const std::string& text) {
         if (!notes.empty()) notes += '\n';
@@ -163,6 +168,11 @@ std::string RenderNotes(const Drawing& drawing, bool drawn) {
     for (const auto& [kind, count] : drawing.leftOut) {
         sentence("Left out: " + std::to_string(count) + " " + kind +
                  (count == 1 ? " entity" : " entities") + std::string(LeftOutReason(kind)) + ".");
+    }
+    if (unshownCharacters > 0) {
+        sentence("Left out: " + std::to_string(unshownCharacters) +
+                 (unshownCharacters == 1 ? " character" : " characters") +
+                 " of texts that no plotter character set holds; each is plotted as '?'.");
     }
     return notes;
 }
@@ -258,7 +268,7 @@ bool Render(const AcadRenderRecord& record, std::string& error, std::string& not
         error = writeError;
         return false;
     }
-    notes = RenderNotes(drawing, counted.drawn());
+    notes = RenderNotes(drawing, counted.drawn(), writer.unshownCharacters());
     return walked;
 }
 

@@ -119,14 +119,19 @@ inline constexpr double kCharacterWidth = 0.6;
 // Baseline to baseline of the lines of a paragraph text, in character heights.
 inline constexpr double kTextLineSpacing = 1.5;
 
-// TEXT, ATTRIB and MTEXT, as plain text: MTEXT formatting codes are removed and its paragraphs
-// become separate lines ('\n').
+// TEXT, ATTRIB and MTEXT, as plain text: an MTEXT is laid out into lines, which become one
+// Text for each height, width and slant they are written in.
 struct Text {
     Point at;  // lower left of the first line
     double height = 0;
     double rotationDegrees = 0;
     double widthFactor = 1;
     std::string text;
+    // How far the characters lean from upright, forwards positive (less than 90 either way).
+    double obliqueDegrees = 0;
+    // Where each line starts, from `at` along and across the baseline; empty for lines one
+    // under the other kTextLineSpacing heights apart.
+    std::vector<Point> lineStarts{};
 };
 
 // INSERT and MINSERT.

@@ -480,6 +480,7 @@ class Walker {
         if (!(height > 0) || !std::isfinite(height)) return;
         if (!(sinkWidthFactor > 0) || !std::isfinite(sinkWidthFactor)) return;
         const double degrees = std::atan2(sinkAlong.y, sinkAlong.x) / kRadiansPerDegree;
+        const double slant = SinkSlant(text.obliqueDegrees, sinkAlong, sinkUp);
 
         std::string_view rest = text.text;
         for (double line = 0; !rest.empty() && !exhausted_; ++line) {
@@ -487,12 +488,39 @@ class Walker {
             std::string_view content = rest.substr(0, end);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
             if (PlottedText(content).empty()) continue;
-            const double drop = kTextLineSpacing * text.height * line;
-            const Point at = frame.toSink.Apply({text.at.x - up.x * drop, text.at.y - up.y * drop});
+            Point start{0, -kTextLineSpacing * text.height * line};
+            if (!text.lineStarts.empty()) {
+                const auto index = static_cast<std::size_t>(line);
+                if (index >= text.lineStarts.size()) break;
+                start = text.lineStarts[index];
+            }
+            const Point at = frame.toSink.Apply({text.at.x + along.x * start.x + up.x * start.y,
+                                                 text.at.y + along.y * start.x + up.y * start.y});
             if (!Inside(at) || !Spend(1)) continue;
             UseColour();
-            sink_.Label(at, height, degrees, sinkWidthFactor, content);
+            if (slant == 0) {
+                sink_.Label(at, height, degrees, sinkWidthFactor, content);
+            } else {
+                sink_.SlantedLabel(at, height, degrees, sinkWidthFactor, slant, content);
+            }
         }
+    }
+
+    // The lean of a text's characters once placed: the placement may shear or mirror the
+    // text's frame, so the slanted upright is carried over and measured against the placed
+    // baseline. Mirrored frames lean the mirrored way, as the glyphs are written forwards.
+    static double SinkSlant(double obliqueDegrees, Point sinkAlong, Point sinkUp) {
+        if (!std::isfinite(obliqueDegrees)) return 0;
+        const double tangent = std::tan(std::fmod(obliqueDegrees, 360) * kRadiansPerDegree);
+        const Point upright{sinkUp.x + tangent * sinkAlong.x, sinkUp.y + tangent * sinkAlong.y};
+        const double along = Length(sinkAlong);
+        if (!(along > 0)) return 0;
+        const Point unit{sinkAlong.x / along, sinkAlong.y / along};
+        const double forwards = upright.x * unit.x + upright.y * unit.y;
+        const double across = std::fabs(-unit.y * upright.x + unit.x * upright.y);
+        if (!(across > 0)) return 0;
+        const double slant = forwards / across;
+        return std::isfinite(slant) && std::fabs(slant) > 1e-9 ? slant : 0;
     }
 
     void Draw(const Spline& spline, const Frame& frame) {

@@ -156,7 +156,9 @@ bool IsFinite(const Shape& shape) {
         }
         bool operator()(const Text& s) const {
             return Finite(s.at) && Finite(s.height) && Finite(s.rotationDegrees) &&
-                   Finite(s.widthFactor);
+                   Finite(s.widthFactor) && Finite(s.obliqueDegrees) &&
+                   std::all_of(s.lineStarts.begin(), s.lineStarts.end(),
+                               [](Point p) { return Finite(p); });
         }
         bool operator()(const Hatch& s) const {
             for (const auto& loop : s.loops) {
@@ -425,7 +427,7 @@ double TextHeight(DxfFields& f, const DxfTextDefaults& defaults) {
 // ATTRIB's invisible flag.
 std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bool attribute) {
     if (attribute && (f.Integer(70, 0) & 1) != 0) return std::nullopt;
-    std::string text = PlainText(f.Text(1));
+    std::string text = PlainText(f.Text(1), defaults.codePage);
     double height = TextHeight(f, defaults);
     double widthFactor = f.Real(41, 1);
     if (!(widthFactor > 0)) widthFactor = 1;
@@ -437,7 +439,12 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
     const std::int64_t vertical = f.Integer(attribute ? 74 : 73, 0);
     const std::int64_t generation = f.Integer(71, 0);
     const bool mirrored = SeenFromBelow(f);
+    double oblique = f.Real(51, 0);
     if (f.bad() || text.empty()) return std::nullopt;
+    // Written forwards over a mirrored box, the characters lean the mirrored way.
+    const int mirrors = ((generation & 2) != 0) + ((generation & 4) != 0) + (mirrored ? 1 : 0);
+    oblique = std::clamp(std::remainder(oblique, 360.0), -85.0, 85.0);
+    if (mirrors % 2 == 1) oblique = -oblique;
 
     const std::size_t characters = MeasureText(text).widestLine;
     Point lowerLeft = first;
@@ -477,26 +484,82 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
         degrees = 180 - degrees;
     }
     const double width = EstimatedWidth(characters, height, widthFactor);
-    return Checked(
-        f, PlaceText(std::move(text), lowerLeft, degrees, mirrored, height, widthFactor, width));
+    Text placed =
+        PlaceText(std::move(text), lowerLeft, degrees, mirrored, height, widthFactor, width);
+    placed.obliqueDegrees = oblique;
+    return Checked(f, std::move(placed));
 }
 
-std::optional<Shape> BuildMText(DxfFields& f, const DxfTextDefaults& defaults) {
+// The column settings of an MTEXT: its own groups from 75 on (newer files), else those of the
+// embedded object it carries. None unless the columns are static or dynamic with a width.
+std::optional<MTextColumns> ReadColumns(const DxfFields& f, double definedHeight) {
+    MTextColumns columns;
+    int type = 0;
+    bool inColumns = false;
+    // In the record itself group 50, the rotation before group 75, repeats as column heights
+    // after it.
+    for (const DxfPair& pair : f.pairs()) {
+        if (pair.code == 75) inColumns = true;
+        if (!inColumns) continue;
+        const std::optional<double> value = pair.Real();
+        if (!value || !std::isfinite(*value)) continue;
+        if (pair.code == 75) type = static_cast<int>(*value);
+        if (pair.code == 76 && *value > 0)
+            columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
+        if (pair.code == 48) columns.width = *value;
+        if (pair.code == 49) columns.gutter = *value;
+        if (pair.code == 50 && columns.heights.size() < 10'000) columns.heights.push_back(*value);
+    }
+    if (!inColumns) {
+        // The embedded object: 71 type, 72 count, 44 width, 45 gutter, 41 its height, 46 the
+        // heights of dynamic columns.
+        bool seen = false;
+        for (const DxfPair& pair : f.embedded()) {
+            const std::optional<double> value = pair.Real();
+            if (pair.code == 101 || !value || !std::isfinite(*value)) continue;
+            if (pair.code == 71) type = static_cast<int>(*value), seen = true;
+            if (pair.code == 72 && *value > 0)
+                columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
+            if (pair.code == 44) columns.width = *value;
+            if (pair.code == 45) columns.gutter = *value;
+            if (pair.code == 41 && *value > 0) definedHeight = *value;
+            if (pair.code == 46 && columns.heights.size() < 10'000)
+                columns.heights.push_back(*value);
+        }
+        if (!seen) return std::nullopt;
+    }
+    if ((type != 1 && type != 2) || !(columns.width > 0) || !Finite(columns.width)) {
+        return std::nullopt;
+    }
+    // Static columns, and dynamic ones of automatic height, share one height: the text's.
+    if (type == 1 || columns.heights.empty()) columns.heights = {definedHeight};
+    return columns;
+}
+
+}  // namespace
+
+std::vector<Text> BuildMText(DxfFields& f, const DxfTextDefaults& defaults) {
     // The text comes in pieces of 250 characters: the groups 3 in order, then the group 1.
     // Formatting codes may straddle two pieces, so they are joined before anything else.
     std::string raw;
+    double rotation = 0;
+    bool columnData = false;
     for (const DxfPair& pair : f.pairs()) {
         if (pair.code == 3) raw += pair.text;
+        if (pair.code == 75) columnData = true;
+        if (pair.code == 50 && !columnData) {
+            const std::optional<double> value = pair.Real();
+            if (!value || !Finite(*value)) f.MarkBad();
+            rotation = value.value_or(0);
+        }
     }
     raw += f.Text(1);
-    std::string text = PlainMText(raw);
-    if (text.find_first_not_of(" \n") == std::string::npos) return std::nullopt;
 
-    const double height = TextHeight(f, defaults);
-    const double referenceWidth = f.Real(41, 0);
-    if (referenceWidth > 0 && height > 0) {
-        text = WrapText(text, EstimatedCharacters(referenceWidth, height));
-    }
+    MTextFormat format;
+    format.height = TextHeight(f, defaults);
+    format.width = f.Real(41, 0);
+    format.lineSpacing = f.Real(44, 1);
+    format.codePage = defaults.codePage;
     // The insertion point and the direction vector are world coordinates; only the rotation
     // angle, used when there is no direction, is measured in the text's own plane.
     const Point at = ReadPoint(f, 10);
@@ -506,27 +569,64 @@ std::optional<Shape> BuildMText(DxfFields& f, const DxfTextDefaults& defaults) {
     if (HasPoint(f, 11) && !(direction.x == 0 && direction.y == 0)) {
         degrees = std::atan2(direction.y, direction.x) * kDegrees;
     } else {
-        degrees = f.Real(50, 0);
-        if (mirrored) degrees = 180 - degrees;
+        degrees = mirrored ? 180 - rotation : rotation;
     }
     std::int64_t attachment = f.Integer(71, 1);
     if (attachment < 1 || attachment > 9) attachment = 1;
-    if (f.bad()) return std::nullopt;
+    const double definedHeight = f.Real(46, 0);
+    if (f.bad() || !(format.height > 0)) return {};
+    format.columns = ReadColumns(f, definedHeight);
 
-    // Attachment 1-9 is top, middle, bottom rows of left, centre, right. The model draws all
-    // lines from the first line's lower-left corner, so the widest line places the block.
-    const TextExtent extent = MeasureText(text);
-    const double width = EstimatedWidth(extent.widestLine, height, 1);
-    const double below = static_cast<double>(extent.lines - 1) * kTextLineSpacing * height;
+    // Attachment 1-9 is top, middle, bottom rows of left, centre, right: the row places the
+    // box, the column the box and, unless a paragraph says otherwise, its lines.
     const int column = static_cast<int>((attachment - 1) % 3);
     const int row = static_cast<int>((attachment - 1) / 3);
-    const double along = column == 0 ? 0 : column == 1 ? -width / 2 : -width;
-    const double across = row == 0 ? -height : row == 1 ? (below + height) / 2 - height : below;
+    format.alignment = column == 0   ? LineAlignment::Left
+                       : column == 1 ? LineAlignment::Centre
+                                     : LineAlignment::Right;
+    MTextLayout layout = LayOutMText(raw, format);
+    const double along = column == 0 ? 0 : column == 1 ? -layout.width / 2 : -layout.width;
+    const double across = row == 0 ? 0 : row == 1 ? layout.depth / 2 : layout.depth;
     const Point u = Direction(degrees);
     const Point v = mirrored ? Point{u.y, -u.x} : Point{-u.y, u.x};
-    const Point lowerLeft = Plus(Plus(at, u, along), v, across);
-    return Checked(f, PlaceText(std::move(text), lowerLeft, degrees, mirrored, height, 1, width));
+    // The lines of one height, width and slant share a Text, so that a text of many short
+    // lines costs little more than its characters. A text that changes how it is written more
+    // often than one in kBytesPerStyle bytes is written in the styles it has by then.
+    constexpr std::size_t kBytesPerStyle = 64;
+    const std::size_t mostStyles = 1 + raw.size() / kBytesPerStyle;
+    std::vector<Text> texts;
+    for (MTextPiece& piece : layout.pieces) {
+        const Point lowerLeft = Plus(Plus(at, u, along + piece.at.x), v, across + piece.at.y);
+        const double width =
+            EstimatedWidth(MeasureText(piece.text).widestLine, piece.height, piece.widthFactor);
+        Text line = PlaceText(std::move(piece.text), lowerLeft, degrees, mirrored, piece.height,
+                              piece.widthFactor, width);
+        line.obliqueDegrees = mirrored ? -piece.obliqueDegrees : piece.obliqueDegrees;
+        if (!IsFinite(Shape(line))) continue;
+        auto same = std::find_if(texts.begin(), texts.end(), [&](const Text& t) {
+            return t.height == line.height && t.widthFactor == line.widthFactor &&
+                   t.obliqueDegrees == line.obliqueDegrees;
+        });
+        if (same == texts.end() && texts.size() < mostStyles) {
+            line.lineStarts.push_back({0, 0});
+            texts.push_back(std::move(line));
+            continue;
+        }
+        Text& into = same != texts.end() ? *same : texts.front();
+        const Point baseline = Direction(into.rotationDegrees);
+        const Point offset{line.at.x - into.at.x, line.at.y - into.at.y};
+        into.lineStarts.push_back({offset.x * baseline.x + offset.y * baseline.y,
+                                   offset.y * baseline.x - offset.x * baseline.y});
+        into.text += '\n';
+        into.text += line.text;
+    }
+    for (Text& text : texts) {
+        if (text.lineStarts.size() == 1) text.lineStarts.clear();  // its own start: `at`
+    }
+    return texts;
 }
+
+namespace {
 
 std::optional<Shape> BuildInsert(DxfFields& f) {
     if (InsertedBlockName(f).empty()) return std::nullopt;
@@ -599,7 +699,6 @@ std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaul
     if (kind == "ARC") return BuildArc(fields);
     if (kind == "TEXT") return BuildText(fields, defaults, false);
     if (kind == "ATTRIB") return BuildText(fields, defaults, true);
-    if (kind == "MTEXT") return BuildMText(fields, defaults);
     if (kind == "INSERT" || kind == "MINSERT") return BuildInsert(fields);
     if (kind == "DIMENSION" || kind == "ARC_DIMENSION" || kind == "LARGE_RADIAL_DIMENSION") {
         return BuildDimension(fields);

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plugins/acadhpgl/code_pages.h"
 #include "plugins/acadhpgl/drawing.h"
 #include "plugins/acadhpgl/dxf_fields.h"
 
@@ -25,13 +26,19 @@ inline constexpr int kMaxSplineDegree = 25;
 
 struct DxfTextDefaults {
     double height = 0.2;  // $TEXTSIZE: for texts whose own height is missing or zero
+    CodePage codePage = CodePage::Windows1252;  // $DWGCODEPAGE: of text that is not UTF-8
 };
 
 // The shape of a record that stands on its own: every kind the renderer draws except
-// POLYLINE, whose vertices come as records of their own (see PolylineAssembler). INSERT and
-// DIMENSION give an Insert with block = kNoBlock: the caller resolves InsertedBlockName.
-// nullopt for kinds that are not drawn and for records that cannot be.
+// POLYLINE, whose vertices come as records of their own (see PolylineAssembler), and MTEXT,
+// which may give several (BuildMText). INSERT and DIMENSION give an Insert with block =
+// kNoBlock: the caller resolves InsertedBlockName. nullopt for kinds that are not drawn and
+// for records that cannot be.
 std::optional<Shape> BuildShape(DxfFields& fields, const DxfTextDefaults& defaults);
+
+// MTEXT: one Text for each stretch of a laid-out line in one height, width and slant; none for
+// an empty or damaged record.
+std::vector<Text> BuildMText(DxfFields& fields, const DxfTextDefaults& defaults);
 
 // False for entity kinds whose records BuildShape never draws (and that are no part of a
 // POLYLINE or an INSERT's attributes): what the plot leaves out. Kinds that never show on a

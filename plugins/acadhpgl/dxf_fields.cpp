@@ -10,6 +10,7 @@ void DxfFields::Reset(std::string_view kind) {
     for (std::uint16_t code : touched_) first_[code] = 0;
     touched_.clear();
     embedded_ = false;
+    embeddedPairs_.clear();
     bad_ = false;
 }
 
@@ -18,7 +19,10 @@ void DxfFields::Add(const DxfPair& pair) {
     // there) that reuses the record's own codes with other meanings. Left unread, its values
     // can never stand in for fields the record itself left out.
     if (pair.code == 101) embedded_ = true;
-    if (embedded_) return;
+    if (embedded_) {
+        embeddedPairs_.push_back(pair);
+        return;
+    }
     pairs_.push_back(pair);
     if (pair.code >= 0 && pair.code < kIndexedCodes && first_[pair.code] == 0) {
         first_[pair.code] = static_cast<std::uint32_t>(pairs_.size());

@@ -22,6 +22,8 @@ class DxfFields {
 
     std::string_view kind() const { return kind_; }
     std::span<const DxfPair> pairs() const { return pairs_; }
+    // The pairs from a group 101 on (an embedded object), which the lookups by code never see.
+    std::span<const DxfPair> embedded() const { return embeddedPairs_; }
     bool Has(int code) const;
 
     // The first value of `code`, or `fallback` when the record lacks it. A value that is
@@ -43,6 +45,7 @@ class DxfFields {
 
     std::string_view kind_;
     std::vector<DxfPair> pairs_;
+    std::vector<DxfPair> embeddedPairs_;
     std::array<std::uint32_t, kIndexedCodes> first_{};  // pair index + 1, 0 when absent
     std::vector<std::uint16_t> touched_;
     bool embedded_ = false;

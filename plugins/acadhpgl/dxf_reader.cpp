@@ -158,6 +158,14 @@ class EntityAssembler {
             EmitCompound(fields, entity);
             return;
         }
+        if (fields.kind() == "MTEXT") {
+            for (Text& text : BuildMText(fields, context_.textDefaults)) {
+                Entity part = entity;
+                part.shape = std::move(text);
+                out_.push_back(std::move(part));
+            }
+            return;
+        }
         std::optional<Shape> shape = BuildShape(fields, context_.textDefaults);
         // A shape needs its shape file, which drawings do not carry: its point stands for it.
         const bool partly = fields.kind() == "SHAPE";
@@ -425,6 +433,11 @@ class DocumentReader {
             } else if (variable == "$TEXTSIZE" && pair_.code == 40) {
                 const std::optional<double> size = pair_.Real();
                 if (size && std::isfinite(*size) && *size > 0) context_.textDefaults.height = *size;
+            } else if (variable == "$DWGCODEPAGE" && pair_.code == 3) {
+                // Pages without a table here keep the Western one, as before they were read.
+                if (const std::optional<CodePage> page = CodePageNamed(pair_.text)) {
+                    context_.textDefaults.codePage = *page;
+                }
             }
             if (!Advance()) return false;
         }

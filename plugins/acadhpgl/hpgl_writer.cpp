@@ -13,6 +13,7 @@
 #include <numbers>
 #include <system_error>
 
+#include "plugins/acadhpgl/code_pages.h"
 #include "plugins/acadhpgl/drawing_walker.h"
 
 namespace acadhpgl {
@@ -25,6 +26,7 @@ constexpr double kLargestCoordinate = 1073741823;  // 2^30 - 1
 // Character sizes outside this range (centimetres) are errors to a plotter.
 constexpr double kSmallestCharacter = 0.001;
 constexpr double kLargestCharacter = 32767;
+constexpr double kSteepestSlant = 11.43;  // tan 85 degrees
 
 void AppendInteger(std::string& out, std::int64_t value) {
     char digits[24];
@@ -215,9 +217,19 @@ void HpglWriter::Fill(std::span<const std::vector<Point>> loops) {
 
 void HpglWriter::Label(Point at, double height, double directionDegrees, double widthFactor,
                        std::string_view text) {
-    const std::string shown = PlottedText(text);
-    if (shown.empty() || !(height > 0) || !std::isfinite(height)) return;
+    SlantedLabel(at, height, directionDegrees, widthFactor, 0, text);
+}
+
+void HpglWriter::SlantedLabel(Point at, double height, double directionDegrees, double widthFactor,
+                              double slant, std::string_view text) {
+    PlotterText shown = ForPlotter(text, characterSet_);
+    if (shown.pieces.empty() || !(height > 0) || !std::isfinite(height)) return;
+    unshown_ += shown.unshown;
     if (!(widthFactor > 0) || !std::isfinite(widthFactor)) widthFactor = 1;
+    // Steeper than this a character lies nearly flat; the oblique angles drawings allow stop
+    // well short of it.
+    if (!std::isfinite(slant)) slant = 0;
+    slant = std::clamp(slant, -kSteepestSlant, kSteepestSlant);
     command_.clear();
     const auto centimetres = [](double units) {
         return std::clamp(units / kPlotterUnitsPerCentimetre, kSmallestCharacter,
@@ -242,17 +254,31 @@ void HpglWriter::Label(Point at, double height, double directionDegrees, double 
         command_ += direction;
         direction_ = direction;
     }
-    if (!latin1_ && std::any_of(shown.begin(), shown.end(),
-                                [](char c) { return static_cast<unsigned char>(c) >= 0xa0; })) {
-        // ISO 8859-1 (set 14): its lower half is ASCII, so it stays selected from here on.
-        command_ += "CS14;";
-        latin1_ = true;
+    std::string lean;
+    AppendDecimal(lean, slant, 4);
+    const bool slanted = lean != "0.0000";
+    if (slanted) command_ += "SL" + lean + ';';
+    // The sets' lower halves are all ASCII, so a set stays selected until a label needs
+    // another; each LB goes on where the one before it ended.
+    for (std::size_t i = 0; i < shown.pieces.size(); ++i) {
+        const PlotterPiece& piece = shown.pieces[i];
+        if (piece.characterSet != kAnyCharacterSet && piece.characterSet != characterSet_) {
+            command_ += "CS";
+            AppendInteger(command_, piece.characterSet);
+            command_ += ';';
+            characterSet_ = piece.characterSet;
+        }
+        if (i == 0) {
+            command_ += "PU";
+            AppendPoint(command_, ToPlotterUnits(at.x), ToPlotterUnits(at.y));
+            command_ += ';';
+        }
+        command_ += "LB";
+        command_ += piece.bytes;
+        command_ += '\x03';
     }
-    command_ += "PU";
-    AppendPoint(command_, ToPlotterUnits(at.x), ToPlotterUnits(at.y));
-    command_ += ";LB";
-    command_ += shown;
-    command_ += '\x03';
+    // Back upright at once, so that nothing drawn later leans, whoever draws it.
+    if (slanted) command_ += "SL0;";
     Append(command_);
 }
 

@@ -36,6 +36,11 @@ class HpglWriter final : public PlotSink {
     void Fill(std::span<const std::vector<Point>> loops) override;
     void Label(Point at, double height, double directionDegrees, double widthFactor,
                std::string_view text) override;
+    void SlantedLabel(Point at, double height, double directionDegrees, double widthFactor,
+                      double slant, std::string_view text) override;
+
+    // Characters of the labels that no plotter character set here holds (plotted as '?').
+    std::uint64_t unshownCharacters() const { return unshown_; }
 
   private:
     void Append(std::string_view command);
@@ -50,9 +55,10 @@ class HpglWriter final : public PlotSink {
     int failure_ = 0;  // errno of the first failed write
     int colour_ = -1;
     int pen_ = -1;
-    int width_ = -1;       // the width last set for the current pen
-    int style_ = 0;        // IN selects solid lines
-    bool latin1_ = false;  // the character set holding the accented letters is selected
+    int width_ = -1;        // the width last set for the current pen
+    int style_ = 0;         // IN selects solid lines
+    int characterSet_ = 0;  // the CS selected; 0 the one IN selects, of which only ASCII is sure
+    std::uint64_t unshown_ = 0;
     std::string size_;
     std::string direction_;
 };

@@ -32,6 +32,14 @@ class PlotSink {
     // `directionDegrees` its baseline's angle, all in sink coordinates.
     virtual void Label(Point at, double height, double directionDegrees, double widthFactor,
                        std::string_view text) = 0;
+    // A line of text whose characters lean: `slant` is the tangent of the angle between their
+    // upright and the perpendicular to the baseline, positive leaning forwards. Sinks that
+    // cannot slant draw it upright.
+    virtual void SlantedLabel(Point at, double height, double directionDegrees, double widthFactor,
+                              double slant, std::string_view text) {
+        (void)slant;
+        Label(at, height, directionDegrees, widthFactor, text);
+    }
 };
 
 }  // namespace acadhpgl
