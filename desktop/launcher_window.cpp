@@ -757,9 +757,16 @@ void LauncherWindow::ShowPersistentWindow() {
 
 void LauncherWindow::OnJobCompleted() {
     if (std::optional<Message> notice = EndOfJobNotice(context_.settings.eojNotification)) {
-        // Shown from the event loop: the box waits for its user, but the persistent window's
-        // end and a waiting command client's JobEnded must not.
-        QTimer::singleShot(0, this, [this, message = *notice] { context_.messages.Show(message); });
+        if (sender() == persistent_.get()) {
+            // Shown from the event loop: the box waits for its user, but the persistent
+            // window's end and a waiting command client's JobEnded must not.
+            QTimer::singleShot(0, this,
+                               [this, message = *notice] { context_.messages.Show(message); });
+        } else {
+            // The launcher's own send: its status window stays up behind the notice, so the
+            // printers' outcomes can still be read in it.
+            context_.messages.Show(*notice);
+        }
     }
     busy_ = false;
 }
