@@ -268,10 +268,14 @@ class EntityAssembler {
 class DocumentReader {
   public:
     DocumentReader(std::string_view bytes, Drawing& drawing)
-        : pairs_(bytes),
-          drawing_(drawing),
-          context_{LayerTable(drawing.layers), BlockTable(drawing.blocks), {}, &drawing.leftOut,
-                   {}, {}, {}, {}} {}
+        : pairs_(bytes), drawing_(drawing), context_{LayerTable(drawing.layers),
+                                                     BlockTable(drawing.blocks),
+                                                     {},
+                                                     &drawing.leftOut,
+                                                     {},
+                                                     {},
+                                                     {},
+                                                     {}} {}
 
     bool Read(std::string& error) {
         if (!Advance()) return Fail(error);

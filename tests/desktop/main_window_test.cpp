@@ -4,8 +4,10 @@
 // showing the wrong page, the toolbars not following their command, or a wrong exit code; and a
 // settings file that cannot be used stopping start-up, being cut short, or answering every click.
 
+#include <sys/stat.h>
 #include <QAction>
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,9 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QCryptographicHash>
 #include <QToolBar>
-#include <sys/stat.h>
 #include <csignal>
 #include <map>
 #include <set>
@@ -376,8 +376,8 @@ class MainWindowTest : public QObject {
             app->mainWindow()->setGeometry(chosen);
             app->mainWindow()->close();
         }
-        QVERIFY(QFile::exists(
-            folders_.config->filePath(QStringLiteral("kestrum/window-state.ini"))));
+        QVERIFY(
+            QFile::exists(folders_.config->filePath(QStringLiteral("kestrum/window-state.ini"))));
         auto app = Start();
         QCOMPARE(app->mainWindow()->geometry(), chosen);
         // Kept apart from the settings, whose keys are fixed.
@@ -387,8 +387,8 @@ class MainWindowTest : public QObject {
     void damagedWindowStateIsIgnored_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("garbage") << QByteArrayLiteral("\xff\xfe\0[[[\n=\n");
-        QTest::newRow("cutShort")
-            << QByteArrayLiteral("[MainWindow]\nGeometry=@ByteArray(\x01\xd9\xd0\xcb\0\x03");
+        QTest::newRow("cutShort") << QByteArrayLiteral(
+            "[MainWindow]\nGeometry=@ByteArray(\x01\xd9\xd0\xcb\0\x03");
     }
 
     void damagedWindowStateIsIgnored() {
