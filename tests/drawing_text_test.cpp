@@ -314,6 +314,16 @@ TEST(PlotterCharactersTest, LettersReachThePlotterInASetThatHoldsThem) {
     }
 }
 
+TEST(PlotterCharactersTest, MultiLeaderTextIsReadInTheDrawingsCodePage) {
+    const std::string leader =
+        "0 MULTILEADER\n8 0\n100 AcDbMLeader\n300 CONTEXT_DATA{\n40 1\n10 5\n20 5\n41 1\n"
+        "290 1\n304 \xC4\xEE\xEC\n12 0\n22 1\n13 1\n23 0\n301 }\n";
+    const std::string hpgl =
+        Hpgl(DxfDrawing({.header = "9 $DWGCODEPAGE\n3 ANSI_1251\n", .entities = leader}));
+    EXPECT_NE(hpgl.find("CS334;"), std::string::npos) << hpgl;
+    EXPECT_NE(hpgl.find("LB\xB4\xDE\xDC\x03"), std::string::npos) << hpgl;
+}
+
 TEST(PlotterCharactersTest, SetsSwitchOnlyWhenNeededAndTheRestIsCounted) {
     // The second label's letters are in the set the first one selected.
     const std::string twice = Hpgl(

@@ -285,7 +285,7 @@ std::vector<Shape> MultiLeader(DxfFields& f, const DxfTextDefaults& defaults,
         for (Shape& shape : BlockContent(block, links)) shapes.push_back(std::move(shape));
     }
     if (haveText) {
-        std::string plain = PlainMText(text);
+        std::string plain = PlainMText(text, defaults.codePage);
         if (textWidth > 0) plain = WrapText(plain, EstimatedCharacters(textWidth, textHeight));
         if (plain.find_first_not_of(" \n") != std::string::npos) {
             // The text location is the top left corner of the first line.
