@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "plugins/acadhpgl/code_pages.h"
+
 namespace acadhpgl {
 namespace {
 
@@ -112,52 +114,6 @@ bool UsableWeights(const std::vector<double>& weights, std::size_t count) {
     return weights.size() == count && std::all_of(weights.begin(), weights.end(), [](double w) {
                return std::isfinite(w) && w > 0;
            });
-}
-
-// A code point as a plotter shows it: ISO 8859-1 holds the signs drawings use most (degree,
-// plus-minus, the accented Latin letters); a few others have a stand-in there; the rest is '?'.
-char PlotterCharacter(std::uint32_t code) {
-    if (code < 0x20 || code == 0x7f || (code >= 0x80 && code < 0xa0)) return '\0';
-    if (code < 0x7f || (code >= 0xa0 && code <= 0xff)) return static_cast<char>(code);
-    switch (code) {
-        case 0x2205:  // empty set, which some fonts show as the diameter sign
-        case 0x2300:  // diameter sign
-            return static_cast<char>(0xd8);
-        case 0x2022:  // bullet
-        case 0x2219:  // bullet operator
-            return static_cast<char>(0xb7);
-        case 0x2013:
-        case 0x2014:
-        case 0x2212:  // dashes and minus
-            return '-';
-        case 0x2018:
-        case 0x2019:
-            return '\'';
-        case 0x201c:
-        case 0x201d:
-            return '"';
-        default:
-            return '?';
-    }
-}
-
-// One character as a plotter shows it, and how many bytes of `text` it took. A byte that does
-// not begin a well-formed UTF-8 sequence is taken as a character of the Western code page.
-std::pair<char, std::size_t> NextCharacter(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) return {PlotterCharacter(lead), 1};
-    std::size_t length = lead >= 0xf0 && lead < 0xf5 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 1;
-    if (lead >= 0xf5) length = 1;
-    const auto single = [&] { return std::pair{lead >= 0xa0 ? static_cast<char>(lead) : '?', 1}; };
-    if (length == 1 || length > text.size()) return single();
-    std::uint32_t code = lead & (0x7f >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xc0) != 0x80) return single();
-        code = (code << 6) | (next & 0x3f);
-    }
-    const char shown = PlotterCharacter(code);
-    return {shown == '\0' ? '?' : shown, length};
 }
 
 struct LayerLook {
@@ -967,11 +923,7 @@ bool MeasureExtents(const Drawing& drawing, ReferenceSource* references,
 
 std::string PlottedText(std::string_view text) {
     std::string out;
-    while (!text.empty()) {
-        const auto [shown, length] = NextCharacter(text);
-        if (shown != '\0') out += shown;
-        text.remove_prefix(length);
-    }
+    for (const PlotterPiece& piece : ForPlotter(text, kLatin1Set).pieces) out += piece.bytes;
     return out;
 }
 

@@ -60,10 +60,9 @@ bool MeasureExtents(const Drawing& drawing, ReferenceSource* references,
                     std::optional<Box>& extents, std::string& error,
                     std::uint64_t workBudget = kDefaultWorkBudget);
 
-// `text` as a plotter can show it, in ISO 8859-1: control characters removed, the characters
-// of that set kept, the diameter sign as 'Ø' and bullets as the middle dot, anything else one
-// '?' per character. A well-formed UTF-8 sequence is one character; any other byte above 127
-// is one character of the Western code page, so that text of older drawings keeps its letters.
+// `text` as a plotter shows it, one byte a character, the way ForPlotter writes it starting in
+// ISO 8859-1 (the character sets the label switches to are left out): for telling empty texts
+// and estimating widths.
 std::string PlottedText(std::string_view text);
 
 // The estimated width of a line of text, in the units of `height`.
