@@ -72,6 +72,12 @@ class LauncherPicturesTest : public QObject {
         status.status().SetFileBytesSent(400);
         emit status.controller().DisplayChanged();
         Picture(status, QStringLiteral("launch-status"));
+        status.ShowJobOutcome(
+            QStringLiteral("Printer \"plotter\": The printer took the whole job."));
+        status.ShowJobOutcome(QStringLiteral(
+            "Printer \"A0 colour\": The job was aborted: the printer did not take it whole. "
+            "Check the printer and send the job again."));
+        Picture(status, QStringLiteral("launch-status-outcomes"));
 
         AssignmentDialog assign(dir_.filePath(QStringLiteral("plan.plt")),
                                 QStringLiteral("/home/plotroom/configs/A1-colour.cfg"),
