@@ -6,21 +6,7 @@ set -u
 cli=${KESTRUM_CLI:?set KESTRUM_CLI to the kestrum-cli executable}
 cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-PATH="$PATH:/usr/sbin:/sbin:/usr/local/sbin"
-python=$(command -v /usr/bin/python3 || command -v python3 || true)
-
-if ! command -v cupsd >/dev/null || ! command -v lpadmin >/dev/null; then
-    echo "SKIPPED: the CUPS scheduler (cupsd, Debian package cups) is not installed"
-    exit 0
-fi
-if [ -z "$python" ]; then
-    echo "SKIPPED: python3 is needed for the plotter emulator"
-    exit 0
-fi
-
-# Under /tmp and searchable by others: cupsd runs the backends as lp.
-work=$(mktemp -d /tmp/kestrum-delivery-XXXXXX)
-chmod 755 "$work"
+source "$here/cups/scheduler-test-setup.sh" delivery
 schedulers=()
 cleanup() {
     local pidfile dir
