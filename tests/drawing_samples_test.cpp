@@ -45,6 +45,8 @@ TEST(DrawingSamplesTest, EachRendersWithTheReportExpected) {
         {"array-rotated.dxf", false, {"PD"}, {}, 7},
         // The words either side of a 250-character chunk stay apart.
         {"mtext-test.dxf", false, {"cursus lectus", "lobortis eleifend"}, {}},
+        // Lines after the end marker are no part of the drawing.
+        {"R12_with_trash_beyond_EOF.dxf", false, {"PD"}, {}},
         // Dimension blocks: their texts, and their arrowheads filled.
         {"dimensions.dxf", false, {"LB80.0000\x03", "LB30.0000\x03", "FP"}, {}},
     };
