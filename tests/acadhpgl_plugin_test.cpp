@@ -217,8 +217,9 @@ TEST(PluginHpglTest, TextBecomesLabelsInCentimetres) {
     const Rendered out = RenderHpgl(
         DxfDrawing({.header = Header(1), .entities = test::TextRecord(0, 0, 0.25, "AB\xc3\xa9")}));
     EXPECT_EQ(out.answer, 0);
-    // 0.25 inch = 254 plotter units = 0.635 cm high, 0.6 of that wide.
-    EXPECT_NE(out.hpgl.find("SI0.381,0.635;DI1.0000,0.0000;CS14;PU0,0;LBAB\xe9\x03"),
+    // 0.25 inch = 254 plotter units = 0.635 cm high; a pitch of 0.6 of that is a character
+    // 0.4 of it wide.
+    EXPECT_NE(out.hpgl.find("SI0.254,0.635;DI1.0000,0.0000;CS14;PU0,0;LBAB\xe9\x03"),
               std::string::npos)
         << out.hpgl;
 }

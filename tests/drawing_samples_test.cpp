@@ -23,6 +23,7 @@ struct SampleRow {
     bool empty;                        // the plot is empty, and the message says so
     std::vector<std::string> hpgl;     // pieces the HP-GL must hold
     std::vector<std::string> leftOut;  // pieces of the message; none: no message at all
+    std::size_t strokes = 0;           // pen lifts (PU) in the plot; 0: not counted
 };
 
 TEST(DrawingSamplesTest, EachRendersWithTheReportExpected) {
@@ -37,6 +38,17 @@ TEST(DrawingSamplesTest, EachRendersWithTheReportExpected) {
         {"multiline_styles.dxf", false, {"PM0;", "SP1;", "SP3;", "SP5;"}, {}},
         // The block's attribute value, where the block is drawn.
         {"multileader_block.dxf", false, {"LB12\x03", "LBA note\x03"}, {}},
+        // A cube of faces seen from above: its outline and the diagonals of the top and bottom.
+        {"threeDFaces.dxf", false, {"PD"}, {}},
+        // A mirrored, turned two-by-three array inside a block: six holes, each one stroke
+        // (and the closing pen lift).
+        {"array-rotated.dxf", false, {"PD"}, {}, 7},
+        // The words either side of a 250-character chunk stay apart.
+        {"mtext-test.dxf", false, {"cursus lectus", "lobortis eleifend"}, {}},
+        // Lines after the end marker are no part of the drawing.
+        {"R12_with_trash_beyond_EOF.dxf", false, {"PD"}, {}},
+        // Dimension blocks: their texts, and their arrowheads filled.
+        {"dimensions.dxf", false, {"LB80.0000\x03", "LB30.0000\x03", "FP"}, {}},
     };
     for (const SampleRow& row : rows) {
         SCOPED_TRACE(row.file);
@@ -61,10 +73,20 @@ TEST(DrawingSamplesTest, EachRendersWithTheReportExpected) {
         const std::string said = AcadLastMessage();
         EXPECT_EQ(said.starts_with(ACADHPGL_EMPTY_PLOT_TEXT), row.empty) << said;
         if (!row.empty) {
-            EXPECT_NE(hpgl.find("PD"), std::string::npos);
+            // Ink: strokes, or labels alone for a drawing of text.
+            EXPECT_TRUE(hpgl.find("PD") != std::string::npos ||
+                        hpgl.find("LB") != std::string::npos);
         }
         for (const std::string& piece : row.hpgl) {
             EXPECT_NE(hpgl.find(piece), std::string::npos) << piece;
+        }
+        if (row.strokes != 0) {
+            std::size_t lifts = 0;
+            for (std::size_t at = hpgl.find("PU"); at != std::string::npos;
+                 at = hpgl.find("PU", at + 2)) {
+                ++lifts;
+            }
+            EXPECT_EQ(lifts, row.strokes) << hpgl;
         }
         if (row.leftOut.empty()) {
             EXPECT_EQ(said, "");

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "plugins/acadhpgl/dxf_reader.h"
 #include "plugins/acadhpgl/hpgl_writer.h"
 #include "plugins/acadhpgl/mtext_text.h"
+#include "render/hpgl_preview.h"
 
 namespace acadhpgl {
 namespace {
@@ -267,12 +269,47 @@ TEST(TextSlantTest, ObliqueTextIsSlantedAndTheSlantEndsWithIt) {
 }
 
 TEST(TextSlantTest, WidthFactorNarrowsTheCharacterCell) {
-    // Height 400 units is 1 cm; a cell 0.6 of the height, halved.
+    // Height 400 units is 1 cm; a pitch 0.6 of the height (a character 0.4 of it), halved.
     const std::string hpgl =
         Hpgl(MinimalDxf("0 TEXT\n8 0\n10 0\n20 0\n40 400\n41 0.5\n1 thin\n"
                         "0 MTEXT\n8 0\n10 0\n20 1000\n40 400\n41 4000\n1 \\W0.5;thin\n"));
-    EXPECT_NE(hpgl.find("SI0.300,1.000;"), std::string::npos) << hpgl;
-    EXPECT_EQ(hpgl.find("SI0.600"), std::string::npos) << hpgl;
+    EXPECT_NE(hpgl.find("SI0.200,1.000;"), std::string::npos) << hpgl;
+    EXPECT_EQ(hpgl.find("SI0.400"), std::string::npos) << hpgl;
+}
+
+// The ink a plotter lays down for a drawing's labels, read back from the HP-GL/2 (x only).
+struct InkRow {
+    const char* name;
+    std::string entities;
+    double left, right;  // the ink must lie within these, in drawing (= plotter) units
+    double reaches;      // and its right edge reach at least this far
+};
+
+TEST(LabelLengthTest, PlottedLabelsStayWhereTheyWerePlaced) {
+    // Height 100: a pitch of 60 per character. "WIDTH" is placed 300 long, ending 20 short
+    // of its last cell (a character is 40 of the 60).
+    const std::string words = "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj kkkk llll";
+    const std::vector<InkRow> rows = {
+        {"rightAligned", "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n72 2\n1 WIDTH\n",
+         700, 1000, 960},
+        {"centred", "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n72 1\n1 WIDTH\n", 850,
+         1150, 1110},
+        {"wrappedAtTheWidth",
+         "0 MTEXT\n8 0\n10 0\n20 0\n40 100\n41 1000\n71 1\n1 " + words + "\n", 0, 1000, 800},
+        {"narrowedByTheWidthFactor",
+         "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n41 0.5\n72 2\n1 WIDTH\n", 850,
+         1000, 980},
+    };
+    for (const InkRow& row : rows) {
+        const std::string hpgl = Hpgl(MinimalDxf(row.entities));
+        const kestrum::HpglPlot plot = kestrum::InterpretHpgl(
+            std::span(reinterpret_cast<const std::uint8_t*>(hpgl.data()), hpgl.size()));
+        ASSERT_TRUE(plot.hasInk()) << row.name << ": " << hpgl;
+        const double left = plot.originX + plot.minX, right = plot.originX + plot.maxX;
+        EXPECT_GE(left, row.left - 1) << row.name << ": " << hpgl;
+        EXPECT_LE(right, row.right + 1) << row.name << ": " << hpgl;
+        EXPECT_GE(right, row.reaches) << row.name << ": " << hpgl;
+    }
 }
 
 // --- Code pages and character sets ---------------------------------------------------------

@@ -27,6 +27,10 @@ constexpr double kLargestCoordinate = 1073741823;  // 2^30 - 1
 constexpr double kSmallestCharacter = 0.001;
 constexpr double kLargestCharacter = 32767;
 constexpr double kSteepestSlant = 11.43;  // tan 85 degrees
+// A plotter advances a label by one and a half character widths (SI sets the character's own
+// width, the cell around it is half as wide again); the width sent is the placement's pitch
+// divided by this, so that a label is as long as the walker placed and wrapped it.
+constexpr double kCellPerCharacterWidth = 1.5;
 
 void AppendInteger(std::string& out, std::int64_t value) {
     char digits[24];
@@ -236,7 +240,8 @@ void HpglWriter::SlantedLabel(Point at, double height, double directionDegrees, 
                           kLargestCharacter);
     };
     std::string size = "SI";
-    AppendDecimal(size, centimetres(kCharacterWidth * height * widthFactor), 3);
+    AppendDecimal(size,
+                  centimetres(kCharacterWidth * height * widthFactor / kCellPerCharacterWidth), 3);
     size += ',';
     AppendDecimal(size, centimetres(height), 3);
     size += ';';
