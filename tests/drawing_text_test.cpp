@@ -290,15 +290,14 @@ TEST(LabelLengthTest, PlottedLabelsStayWhereTheyWerePlaced) {
     // of its last cell (a character is 40 of the 60).
     const std::string words = "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj kkkk llll";
     const std::vector<InkRow> rows = {
-        {"rightAligned", "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n72 2\n1 WIDTH\n",
-         700, 1000, 960},
-        {"centred", "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n72 1\n1 WIDTH\n", 850,
-         1150, 1110},
-        {"wrappedAtTheWidth",
-         "0 MTEXT\n8 0\n10 0\n20 0\n40 100\n41 1000\n71 1\n1 " + words + "\n", 0, 1000, 800},
+        {"rightAligned", "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n72 2\n1 WIDTH\n", 700,
+         1000, 960},
+        {"centred", "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n72 1\n1 WIDTH\n", 850, 1150,
+         1110},
+        {"wrappedAtTheWidth", "0 MTEXT\n8 0\n10 0\n20 0\n40 100\n41 1000\n71 1\n1 " + words + "\n",
+         0, 1000, 800},
         {"narrowedByTheWidthFactor",
-         "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n41 0.5\n72 2\n1 WIDTH\n", 850,
-         1000, 980},
+         "0 TEXT\n8 0\n10 0\n20 0\n11 1000\n21 0\n40 100\n41 0.5\n72 2\n1 WIDTH\n", 850, 1000, 980},
     };
     for (const InkRow& row : rows) {
         const std::string hpgl = Hpgl(MinimalDxf(row.entities));
