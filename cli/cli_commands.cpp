@@ -1,5 +1,7 @@
 #include "cli/cli_commands.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -11,6 +13,7 @@
 #include "launch/plot_file_check.h"
 #include "platform/error_text.h"
 #include "platform/print_job.h"
+#include "platform/unique_fd.h"
 #include "shell/language_strings.h"
 #include "shell/message_sink.h"
 #include "shell/program_settings.h"
@@ -66,8 +69,9 @@ Result<void> CheckReadableFile(const std::string& path, std::string_view what) {
     if (std::filesystem::is_directory(path, error)) {
         return Fail(CliText(rid::kCliFolderNotFile, {what, path}));
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return Fail(CliText(rid::kCliCannotRead, {what, path, ErrorText(errno)}));
+    // Non-blocking: a pipe under the name must not hold the check up waiting for a writer.
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.valid()) return Fail(CliText(rid::kCliCannotRead, {what, path, ErrorText(errno)}));
     return Ok();
 }
 

@@ -136,7 +136,8 @@ std::string HpglProblemText(const HpglPlot& plot, const std::string& path) {
 }
 
 Result<std::vector<std::uint8_t>> ReadPlotFile(const std::string& path, std::size_t maxBytes) {
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a pipe under the name is refused below instead of waited on.
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (!file.valid() || ::fstat(file.get(), &status) != 0) {
         return Fail("Cannot read the plot file " + path + ": " + ErrorText(errno) + ".");

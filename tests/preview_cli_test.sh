@@ -80,6 +80,9 @@ check "not a plot names it" stderr_has "notes.txt"
 check "nothing written for it" test ! -e notes.png
 check "missing plot" exits 2 "$cli" preview nosuch.plt -o nosuch.png
 check "missing plot names it" stderr_has "nosuch.plt"
+mkfifo pipe.plt
+check "a pipe is refused, not waited on" exits 2 timeout 20 "$cli" preview pipe.plt -o pipe.png
+check "a pipe is named" stderr_has "pipe.plt: it is not a regular file"
 check "size zero" exits 2 "$cli" preview square.plt -o zero.png --size 0
 check "no output named" exits 2 "$cli" preview square.plt
 
