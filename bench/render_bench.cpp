@@ -128,17 +128,24 @@ AcadRenderRecord PaperRecord() {
     return record;
 }
 
-void BM_RenderLinesToHpgl(benchmark::State& state) {
+// Renders the drawing at `path` to /dev/null through the plugin's entry point, once per
+// iteration, counting `items` a render.
+void RenderToNothing(benchmark::State& state, const std::filesystem::path& path,
+                     std::int64_t items) {
     AcadRenderRecord record = PaperRecord();
-    const std::string path = LinesFile().path().string();
-    std::memcpy(record.drawingPath, path.c_str(), path.size() + 1);
+    const std::string name = path.string();
+    std::memcpy(record.drawingPath, name.c_str(), name.size() + 1);
     const int out = ::open("/dev/null", O_WRONLY);
     record.outputFile = out;
     for (auto _ : state) {
         if (RenderACAD(&record) != 0) state.SkipWithError("the render failed");
     }
     ::close(out);
-    state.SetItemsProcessed(state.iterations() * kLines);
+    state.SetItemsProcessed(state.iterations() * items);
+}
+
+void BM_RenderLinesToHpgl(benchmark::State& state) {
+    RenderToNothing(state, LinesFile().path(), kLines);
 }
 BENCHMARK(BM_RenderLinesToHpgl)->Unit(benchmark::kMillisecond);
 
@@ -172,16 +179,7 @@ void BM_WalkLinesToHpgl(benchmark::State& state) {
 BENCHMARK(BM_WalkLinesToHpgl)->Unit(benchmark::kMillisecond);
 
 void BM_RenderHatchesToHpgl(benchmark::State& state) {
-    AcadRenderRecord record = PaperRecord();
-    const std::string path = HatchesFile().path().string();
-    std::memcpy(record.drawingPath, path.c_str(), path.size() + 1);
-    const int out = ::open("/dev/null", O_WRONLY);
-    record.outputFile = out;
-    for (auto _ : state) {
-        if (RenderACAD(&record) != 0) state.SkipWithError("the render failed");
-    }
-    ::close(out);
-    state.SetItemsProcessed(state.iterations() * kHatches);
+    RenderToNothing(state, HatchesFile().path(), kHatches);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
@@ -191,16 +189,7 @@ void BM_RenderHatchesToHpgl(benchmark::State& state) {
 BENCHMARK(BM_RenderHatchesToHpgl)->Unit(benchmark::kMillisecond);
 
 void BM_RenderParagraphTextsToHpgl(benchmark::State& state) {
-    AcadRenderRecord record = PaperRecord();
-    const std::string path = ParagraphsFile().path().string();
-    std::memcpy(record.drawingPath, path.c_str(), path.size() + 1);
-    const int out = ::open("/dev/null", O_WRONLY);
-    record.outputFile = out;
-    for (auto _ : state) {
-        if (RenderACAD(&record) != 0) state.SkipWithError("the render failed");
-    }
-    ::close(out);
-    state.SetItemsProcessed(state.iterations() * kParagraphs);
+    RenderToNothing(state, ParagraphsFile().path(), kParagraphs);
 }
 BENCHMARK(BM_RenderParagraphTextsToHpgl)->Unit(benchmark::kMillisecond);
 
