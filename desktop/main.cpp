@@ -1,5 +1,6 @@
 // kestrum: the desktop program.
 
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QApplication>
@@ -24,14 +25,26 @@ void OnSignal(int) {
     [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
 }
 
+sigset_t EndSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
 // SIGTERM and SIGINT end the program as the close box does: between two events, so no settings
 // or configuration write is cut in half. What the end has to say goes to standard error: a box
 // would wait for an answer that may never come.
 //
 // The signals are caught before start-up begins and acted on once the main window exists: a
-// signal that comes while the settings are read waits in the pipe instead of killing the program.
+// signal that comes while the settings are read waits instead of killing the program. They stay
+// blocked in this thread through start-up, so the threads the toolkit starts meanwhile (the bus
+// library's among them) inherit the block and never have their calls broken off by them.
 bool CatchEndSignals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return false;
+    const sigset_t endSignals = EndSignals();
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -39,6 +52,20 @@ bool CatchEndSignals() {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     return true;
+}
+
+// After start-up: this thread takes the signals (one that came meanwhile is delivered now), and
+// so do the threads and programs it starts from here on.
+void TakeEndSignals() {
+    const sigset_t endSignals = EndSignals();
+    pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
+}
+
+// For a run that only takes pictures: the signals end it at once, as they end other programs.
+void LeaveEndSignals() {
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    TakeEndSignals();
 }
 
 void EndOnSignals(kestrum::Application& application) {
@@ -58,6 +85,7 @@ void EndOnSignals(kestrum::Application& application) {
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    const bool signalsCaught = CatchEndSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrum"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUM_VERSION));
@@ -85,7 +113,7 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     const bool takePictures = parser.isSet(pictures);
-    const bool signalsCaught = !takePictures && CatchEndSignals();
+    if (takePictures) LeaveEndSignals();
     kestrum::Application application;
     if (!takePictures) application.EnableCommandInterface();
     application.Start(!takePictures);
@@ -97,6 +125,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&application, &kestrum::Application::Finished, &app,
                      [](int code) { QApplication::exit(code); });
     if (signalsCaught) EndOnSignals(application);
+    TakeEndSignals();
     if (parser.isSet(quitWhenShown)) {
         QMetaObject::invokeMethod(
             application.mainWindow(),

@@ -258,6 +258,8 @@ class MainWindowTest : public QObject {
         QProcess program;
         program.setProcessEnvironment(ProgramEnvironment());
         program.setWorkingDirectory(folders_.work->path());
+        // What the program says on its way out (a sanitizer's report among it) is in the log.
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(KESTRUM_EXE), {});
         QVERIFY(program.waitForStarted());
         // Settings written means start-up is done and the window is up.
