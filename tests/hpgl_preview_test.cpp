@@ -313,7 +313,8 @@ TEST(HpglPreview, CapsStopHostilePlots) {
     EXPECT_EQ(Read("IN;SP1;LBabcdef\x03", limits).lineCount(), 3u);
 }
 
-// A megabyte of circles of the finest chord, and of random bytes: bounded work, no crash.
+// A megabyte of circles of the finest chord, and of random bytes: bounded work, no crash. The
+// bound is far above the real time, only low enough to catch work that never ends.
 TEST(HpglPreview, HostilePlotsEndQuickly) {
     std::string circles = "IN;SP1;";
     while (circles.size() < (1u << 20)) circles += "CI1000,0.5;AA0,0,999999999,0.5;";
@@ -330,7 +331,7 @@ TEST(HpglPreview, HostilePlotsEndQuickly) {
         (void)Read("IN;PE" + noise.substr(at, 4096));
         (void)Read("IN;LB" + noise.substr(at, 4096));
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
 }
 
 TEST(HpglPreview, RecognisesPlotsAndNotProse) {

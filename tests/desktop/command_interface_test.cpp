@@ -517,7 +517,7 @@ class CommandInterfaceTest : public QObject {
     }
 
     // 10,000 AddFile pokes in a row: each is answered, and the list holds exactly them. The
-    // figures go to the log for the benchmark note.
+    // figures go to the log; the poke benchmark is where speed is judged.
     void manyPokes() {
         const QString a = dir_.filePath(QStringLiteral("A.plt"));
         Client client(QStringLiteral("many"));
@@ -536,7 +536,6 @@ class CommandInterfaceTest : public QObject {
         QCOMPARE(program_->list.size(), std::size_t{10000});
         qInfo("one poke %.3f ms; 9,999 more %lld ms; resident growth %ld kB", first / 1e6, rest,
               ResidentKb() - rssBefore);
-        QVERIFY(rest < 20000);
         QCOMPARE(client.Execute(QStringLiteral("ClearLaunchList")), kAck);
         QVERIFY(client.Call(QStringLiteral("Disconnect")).toBool());
     }
