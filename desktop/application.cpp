@@ -171,7 +171,7 @@ void Application::CreateOptionPages() {
         // The models already hold what a load, New or a unit or type change made of the values.
         connect(this, &Application::OptionValuesChanged, page, &OptionPageWidget::Push);
         // Edits still in the widgets reach the values before any save or send copies them.
-        connect(this, &Application::ExportRequested, page, [page] { page->Export(); });
+        connect(this, &Application::ExportRequested, page, [widget = page] { widget->Export(); });
     }
 }
 

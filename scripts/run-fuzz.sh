@@ -4,13 +4,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 CC=clang CXX=clang++ "$root/scripts/build.sh" "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \
-    -DKESTRUM_FUZZ=ON -DKESTRUM_TESTS=OFF -DKESTRUM_BENCH=OFF
+    -DKESTRUM_FUZZ=ON -DKESTRUM_TESTS=OFF -DKESTRUM_BENCH=OFF -DKESTRUM_DESKTOP=OFF
 for target in "$root"/build-fuzz/fuzz/*_fuzz; do
     corpus="$root/build-fuzz/corpus/$(basename "$target")"
     mkdir -p "$corpus"
-    # The drawing fuzzers start from the sample drawings; the render fuzzer's first four bytes
-    # are its record settings.
-    for drawing in "$root"/samples/*.dxf; do
+    # The drawing fuzzers start from the sample drawings and the test drawings; the render
+    # fuzzer's first four bytes are its record settings.
+    for drawing in "$root"/samples/*.dxf "$root"/tests/data/drawings/*.dxf; do
         case $(basename "$target") in
             drawing_fuzz) cp "$drawing" "$corpus/" ;;
             render_fuzz) { printf '\x05\x00\x11\x0b'; cat "$drawing"; } >"$corpus/$(basename "$drawing")" ;;
