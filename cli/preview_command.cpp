@@ -112,9 +112,8 @@ Result<void> WriteOutput(const std::string& path, const std::string& bytes) {
     return done;
 }
 
-// The drawing's preview through the renderer, with the current settings, as the launcher
-// shows it.
-Result<PreviewBitmap> DrawingPreview(const RendererBinding& renderer, const std::string& path) {
+// The option state of the launcher's previews: the user's settings and default configuration.
+OptionState PreviewState() {
     StderrMessageSink messages;
     const ProgramSettings settings = LoadUserProgramSettings(SettingsWriteBack::No, messages);
     OptionState state(settings.unit, settings.printerType);
@@ -122,7 +121,26 @@ Result<PreviewBitmap> DrawingPreview(const RendererBinding& renderer, const std:
         state.values.currentConfiguration = settings.defaultConfiguration.string();
         LoadAll(state, messages);
     }
-    return RenderPreview(renderer, state, path);
+    return state;
+}
+
+// The drawing's preview through the renderer, as the launcher shows it: the renderer's own
+// picture at its own size; at any other size the drawing as the renderer plots it, drawn at that
+// size (the renderer's picture enlarged when that plot cannot be made).
+Result<GreyPicture> DrawingPreview(const RendererBinding& renderer, const std::string& path,
+                                   int size) {
+    OptionState state = PreviewState();
+    Result<PreviewBitmap> own = RenderPreview(renderer, state, path);
+    if (!own) return own.error();
+    if (size != PreviewBitmap::kWidth) {
+        if (Result<HpglPlot> plot = RenderDrawingPlot(renderer, state, path);
+            plot && plot.value().hasInk()) {
+            GreyPicture picture(size, size);
+            DrawHpgl(plot.value(), picture);
+            return picture;
+        }
+    }
+    return Scaled(own.value(), size);
 }
 
 }  // namespace
@@ -152,12 +170,12 @@ int RunPreview(const PreviewOptions& options) {
     GreyPicture picture;
     const RendererBinding renderer = RendererBinding::ForProgram();
     if (RendererAnswer(renderer, path) != 0) {
-        Result<PreviewBitmap> drawing = DrawingPreview(renderer, path);
+        Result<GreyPicture> drawing = DrawingPreview(renderer, path, options.size);
         if (!drawing) {
             PrintError(drawing.error().message);
             return kExitBadInput;
         }
-        picture = Scaled(drawing.value(), options.size);
+        picture = std::move(drawing.value());
     } else {
         Result<std::vector<std::uint8_t>> bytes = ReadPlotFile(path);
         if (!bytes) {

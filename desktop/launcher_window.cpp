@@ -681,10 +681,14 @@ void LauncherWindow::AssignSelected() {
 void LauncherWindow::Preview() {
     const std::string path = context_.list.SelectedPath();
     if (path.empty()) return;
+    const QString name = QString::fromStdString(path);
     // Plain HP-GL plot files are previewed without the renderer; drawings need it.
     if (!context_.list.SelectedIsDrawing()) {
-        if (std::optional<QImage> picture = PlotFilePreview(path, QSize(300, 300))) {
-            DrawingPreviewDialog(*picture, QString::fromStdString(path), this).exec();
+        if (std::optional<HpglPlot> plot = ReadPlotForPreview(path)) {
+            const QString note = QString::fromStdString(HpglProblemText(*plot, path));
+            DrawingPreviewDialog(PlotPainter(std::make_shared<const HpglPlot>(std::move(*plot))),
+                                 name, note, this)
+                .exec();
             return;
         }
     }
@@ -701,7 +705,13 @@ void LauncherWindow::Preview() {
                                        "Kestrum", MessageIcon::Exclamation});
         return;
     }
-    DrawingPreviewDialog(PreviewImage(picture.value()), QString::fromStdString(path), this).exec();
+    const RendererBinding& renderer = context_.renderer;
+    auto renderPlot = [&renderer, options = context_.options, path]() mutable {
+        Result<HpglPlot> plot = RenderDrawingPlot(renderer, options, path);
+        return plot ? std::optional<HpglPlot>(std::move(plot.value())) : std::nullopt;
+    };
+    DrawingPreviewDialog(DrawingPainter(picture.value(), std::move(renderPlot)), name, {}, this)
+        .exec();
 }
 
 SendController::RequestSource LauncherWindow::RequestSource() {

@@ -1,6 +1,7 @@
 #include "render/hpgl_preview.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,11 +136,13 @@ std::string HpglProblemText(const HpglPlot& plot, const std::string& path) {
            ")";
 }
 
-Result<std::vector<std::uint8_t>> ReadPlotFile(const std::string& path, std::size_t maxBytes) {
-    // Non-blocking, so that a pipe under the name is refused below instead of waited on.
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+namespace {
+
+// The bytes of the open regular file `file`, named `path` in errors.
+Result<std::vector<std::uint8_t>> ReadWhole(int file, const std::string& path,
+                                            std::size_t maxBytes) {
     struct stat status {};
-    if (!file.valid() || ::fstat(file.get(), &status) != 0) {
+    if (::fstat(file, &status) != 0) {
         return Fail("Cannot read the plot file " + path + ": " + ErrorText(errno) + ".");
     }
     if (!S_ISREG(status.st_mode)) {
@@ -152,7 +155,8 @@ Result<std::vector<std::uint8_t>> ReadPlotFile(const std::string& path, std::siz
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
     std::size_t got = 0;
     while (got < bytes.size()) {
-        const ssize_t n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+        const ssize_t n =
+            ::pread(file, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Fail("Cannot read the plot file " + path + ": " + ErrorText(errno) + ".");
         if (n == 0) break;  // the file shrank while it was read: preview what there is
@@ -160,6 +164,34 @@ Result<std::vector<std::uint8_t>> ReadPlotFile(const std::string& path, std::siz
     }
     bytes.resize(got);
     return bytes;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> ReadPlotFile(const std::string& path, std::size_t maxBytes) {
+    // Non-blocking, so that a pipe under the name is refused instead of waited on.
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.valid()) {
+        return Fail("Cannot read the plot file " + path + ": " + ErrorText(errno) + ".");
+    }
+    return ReadWhole(file.get(), path, maxBytes);
+}
+
+Result<HpglPlot> RenderDrawingPlot(const RendererBinding& renderer, OptionState& state,
+                                   const std::string& drawing) {
+    UniqueFd plot(::memfd_create("kestrum-drawing-plot", MFD_CLOEXEC));
+    if (!plot.valid()) {
+        return Fail(ErrorKind::Library,
+                    FormatResourceString(rid::kPreviewNotMade, {drawing, ErrorText(errno)}));
+    }
+    if (Result<void> rendered = RenderDrawingToFile(renderer, state, drawing, plot.get());
+        !rendered) {
+        return rendered.error();
+    }
+    Result<std::vector<std::uint8_t>> bytes =
+        ReadWhole(plot.get(), drawing, std::size_t{256} << 20);
+    if (!bytes) return bytes.error();
+    return InterpretHpgl(bytes.value());
 }
 
 }  // namespace kestrum

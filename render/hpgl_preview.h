@@ -96,4 +96,9 @@ std::string HpglProblemText(const HpglPlot& plot, const std::string& path);
                                                              std::size_t maxBytes = std::size_t{256}
                                                                                     << 20);
 
+// The drawing as the renderer plots it with the state's options, read as a plot, so that its
+// preview can be drawn at any size. Fails as RenderDrawingToFile does, naming the drawing.
+[[nodiscard]] Result<HpglPlot> RenderDrawingPlot(const RendererBinding& renderer,
+                                                 OptionState& state, const std::string& drawing);
+
 }  // namespace kestrum

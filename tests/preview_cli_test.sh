@@ -72,6 +72,14 @@ check "only the first line drawn" is "300 300 0 1" pixels damaged.png 0,299 0,0
 check "drawing" exits 0 "$cli" preview drawing.dxf -o drawing.png --size 150
 check "drawing has ink" bash -c "python3 png_pixels.py drawing.png \$(for x in \$(seq 0 3 149); do for y in \$(seq 0 3 149); do printf '%s,%s ' \$x \$y; done; done) | grep -q ' 0'"
 check "drawing's size" is "150 150" bash -c "python3 png_pixels.py drawing.png"
+# Larger than the renderer's own picture, the drawing is drawn at the size asked for: the plate's
+# top and bottom edges stay one pixel thick instead of being enlarged.
+ink_down_column() {  # ink_down_column PICTURE X SIZE: how many ink pixels column X holds
+    python3 png_pixels.py "$1" $(for y in $(seq 0 $(($3 - 1))); do printf '%s,%s ' "$2" "$y"; done) |
+        tr ' ' '\n' | tail -n +3 | grep -c '^0'
+}
+check "drawing at 600" exits 0 "$cli" preview drawing.dxf -o large.png --size 600
+check "drawing drawn at 600" is "2" ink_down_column large.png 450 600
 check "drawing without the renderer" exits 2 env KESTRUM_RENDERER=/nonexistent/libacadhpgl.so "$cli" preview drawing.dxf -o nodrawing.png
 
 check "not a plot" exits 2 "$cli" preview notes.txt -o notes.png

@@ -28,10 +28,15 @@ class LauncherPicturesTest : public QObject {
     QString out_;
     QString suffix_;
 
-    void Picture(QWidget& widget, const QString& name) {
-        widget.adjustSize();
+    // At its own size, or at `size` when one is given.
+    void Picture(QWidget& widget, const QString& name, QSize size = {}) {
+        if (size.isValid())
+            widget.resize(size);
+        else
+            widget.adjustSize();
         widget.show();
         QApplication::processEvents();
+        if (size.isValid()) QTest::qWait(200);  // a preview draws again once resizing pauses
         const QPixmap picture = widget.grab();
         QVERIFY(!picture.isNull());
         if (!out_.isEmpty()) QVERIFY(picture.save(QDir(out_).filePath(name + suffix_ + ".png")));
@@ -99,6 +104,17 @@ class LauncherPicturesTest : public QObject {
         }
         DrawingPreviewDialog preview(PreviewImage(bitmap), dir_.filePath("site.dxf"));
         Picture(preview, QStringLiteral("drawing-preview"));
+
+        // A plot file enlarged, damaged after its labels.
+        const std::string bytes =
+            "IN;SP1;PU0,0;PD8000,0,8000,5000,0,5000,0,0;PU;CI1500;PU600,4200;SI0.4,0.6;"
+            "LBPLOT ROOM\x03PU500,500;PD7500,4500;\x80\x81PU0,0;PD8000,5000;";
+        auto plot = std::make_shared<const HpglPlot>(InterpretHpgl(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())));
+        DrawingPreviewDialog plotPreview(
+            PlotPainter(plot), dir_.filePath("frame.plt"),
+            QString::fromStdString(HpglProblemText(*plot, "frame.plt")));
+        Picture(plotPreview, QStringLiteral("plot-preview"), QSize(640, 480));
     }
 
   private slots:

@@ -515,6 +515,31 @@ class LauncherWindowTest : public QObject {
         QVERIFY(!PlotFilePreview(text.fileName().toStdString(), QSize(300, 300)).has_value());
     }
 
+    void previewDrawsAgainAtTheWindowsSize() {
+        QFile plot(dir_.filePath(QStringLiteral("diagonal.plt")));
+        QVERIFY(plot.open(QIODevice::WriteOnly));
+        plot.write("IN;SP1;PU0,0;PD4000,4000;PU;");
+        plot.close();
+        std::optional<HpglPlot> read = ReadPlotForPreview(plot.fileName().toStdString());
+        QVERIFY(read.has_value());
+        DrawingPreviewDialog dialog(PlotPainter(std::make_shared<const HpglPlot>(*read)),
+                                    plot.fileName());
+        dialog.show();
+        PreviewCanvas* canvas = dialog.canvas();
+        QCOMPARE(canvas->picture().size(), QSize(300, 300));
+        dialog.resize(dialog.size() + QSize(300, 200));
+        QTRY_COMPARE(canvas->picture().size(), canvas->size());
+        QVERIFY(canvas->width() > 500);
+        // The diagonal is drawn anew from corner to corner of the fitted square, one pixel wide.
+        const QImage& picture = canvas->picture();
+        const int side = std::min(picture.width(), picture.height());
+        int ink = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) ink += qGray(picture.pixel(x, y)) < 128;
+        }
+        QVERIFY(ink >= side - 2 && ink <= 2 * side);
+    }
+
     // One send from the launcher to a hot folder, compared with what kestrum-cli composes.
     void sendToHotFolderMatchesTheComposer() {
         QTemporaryDir hot;
