@@ -107,9 +107,11 @@ int main(int argc, char* argv[]) {
         QStringLiteral("End as soon as the main window is shown, saying how long that took."));
     parser.addOption(pictures);
     parser.addOption(quitWhenShown);
-    parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("Plot files for the launch list."),
-                                 QStringLiteral("[files...]"));
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Plot files (or folders of them) to add to the launch list; a launch file "
+                       "(.lch) is opened in its place."),
+        QStringLiteral("[files...]"));
     parser.process(app);
 
     const bool takePictures = parser.isSet(pictures);
