@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxPoints = 200'000;
     limits.maxArcSteps = 100'000;
     limits.maxLabelCharacters = 20'000;
+    limits.maxFillWork = 2'000'000;
     const HpglPlot plot = InterpretHpgl(std::span(data, size), limits);
 
     if (plot.stoppedAt > size) std::abort();
@@ -26,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (i > 0 && plot.lineStarts[i] <= plot.lineStarts[i - 1]) std::abort();
     }
     if (plot.hasInk() && (plot.lineStarts.empty() || plot.lineStarts.front() != 0)) std::abort();
+    for (const HpglPlot::Fill& fill : plot.fills) {
+        if (fill.firstLine >= fill.endLine || fill.endLine > plot.lineCount()) std::abort();
+    }
     for (float value : plot.points) {
         if (!std::isfinite(value)) std::abort();
     }

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "platform/error_text.h"
 #include "platform/unique_fd.h"
@@ -72,10 +74,73 @@ void Line(std::int64_t x, std::int64_t y, std::int64_t endX, std::int64_t endY, 
     }
 }
 
+// Fills each filled area row by row: where the row crosses the area's edges, by its rule.
+template <typename SetPixel>
+void FillAreas(const HpglPlot& plot, const Fit& fit, SetPixel& set) {
+    struct Edge {
+        double x0, y0, x1, y1;
+    };
+    std::vector<Edge> edges;
+    std::vector<std::pair<double, int>> crossings;  // x, and +1 or -1 for the edge's direction
+    std::uint64_t work = plot.fillWork;
+    const std::size_t count = plot.pointCount();
+    const auto column = [&fit](float x) { return x * fit.scale + fit.offsetX; };
+    const auto row = [&fit](float y) { return fit.height - 1 - (y * fit.scale + fit.offsetY); };
+    for (const HpglPlot::Fill& fill : plot.fills) {
+        edges.clear();
+        double top = fit.height, bottom = -1;
+        for (std::size_t line = fill.firstLine; line < fill.endLine && line < plot.lineCount();
+             ++line) {
+            const std::size_t first = plot.lineStarts[line];
+            const std::size_t end =
+                line + 1 < plot.lineStarts.size() ? plot.lineStarts[line + 1] : count;
+            for (std::size_t i = first; i + 1 < end; ++i) {
+                const Edge edge{column(plot.points[2 * i]), row(plot.points[2 * i + 1]),
+                                column(plot.points[2 * i + 2]), row(plot.points[2 * i + 3])};
+                if (edge.y0 == edge.y1) continue;
+                edges.push_back(edge);
+                top = std::min({top, edge.y0, edge.y1});
+                bottom = std::max({bottom, edge.y0, edge.y1});
+            }
+        }
+        const std::int64_t firstRow = std::max<std::int64_t>(0, std::llround(std::ceil(top)));
+        const std::int64_t lastRow =
+            std::min<std::int64_t>(fit.height - 1, std::llround(std::floor(bottom)));
+        if (edges.empty() || lastRow < firstRow) continue;
+        const std::uint64_t cost = static_cast<std::uint64_t>(edges.size()) *
+                                   static_cast<std::uint64_t>(lastRow - firstRow + 1);
+        if (cost > work) continue;
+        work -= cost;
+        for (std::int64_t y = firstRow; y <= lastRow; ++y) {
+            const double at = static_cast<double>(y);
+            crossings.clear();
+            for (const Edge& e : edges) {
+                // Half open, so that a vertex shared by two edges counts once.
+                if (at < std::min(e.y0, e.y1) || at >= std::max(e.y0, e.y1)) continue;
+                crossings.emplace_back(e.x0 + (at - e.y0) * (e.x1 - e.x0) / (e.y1 - e.y0),
+                                       e.y1 > e.y0 ? 1 : -1);
+            }
+            std::sort(crossings.begin(), crossings.end());
+            int winding = 0;
+            for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
+                winding += fill.nonZero ? crossings[i].second : 1;
+                const bool inside = fill.nonZero ? winding != 0 : winding % 2 != 0;
+                if (!inside) continue;
+                const std::int64_t from =
+                    std::max<std::int64_t>(0, std::llround(std::ceil(crossings[i].first)));
+                const std::int64_t to = std::min<std::int64_t>(
+                    fit.width - 1, std::llround(std::floor(crossings[i + 1].first)));
+                for (std::int64_t x = from; x <= to; ++x) set(x, y);
+            }
+        }
+    }
+}
+
 template <typename SetPixel>
 void DrawPlot(const HpglPlot& plot, int width, int height, SetPixel set) {
     if (!plot.hasInk() || width < 1 || height < 1) return;
     const Fit fit(plot, width, height);
+    FillAreas(plot, fit, set);
     const std::size_t count = plot.pointCount();
     for (std::size_t line = 0; line < plot.lineStarts.size(); ++line) {
         const std::size_t first = plot.lineStarts[line];

@@ -10,7 +10,8 @@
 //
 // What is drawn: lines and arcs of the vector subset (IN, DF, SP, PU, PD, PA, PR, PE, CI, AA, AR,
 // EA, ER, RA, RR, SC, IP, PS, RO, LB with DT, SI, SR, DI, DR). Pen widths and line types are read
-// and not shown; every line is one pixel wide and solid. Filled rectangles show their outline.
+// and not shown; every line is one pixel wide and solid. Polygons (PM, then FP or EP) and filled
+// rectangles (RA, RR) are filled or edged as the plot asks; every fill is drawn solid.
 // Labels show one box per printable character, in the character cell's size and direction.
 // Other commands are skipped with their parameters. PJL, the universal exit and PCL around
 // HP-GL/2 are skipped too: PCL data between ESC%#A and ESC%#B is not drawn.
@@ -42,12 +43,25 @@ struct HpglPlot {
     double originX = 0, originY = 0;
     std::vector<float> points;              // x, y pairs
     std::vector<std::uint32_t> lineStarts;  // index of each polyline's first point
+    // Filled areas: the polylines [firstLine, endLine) of lineStarts, each closed, filled by the
+    // even-odd rule or by non-zero winding, as FP asks (filled rectangles are even-odd). They are
+    // drawn as lines too, since a plotter fills to the edge.
+    struct Fill {
+        std::uint32_t firstLine = 0;
+        std::uint32_t endLine = 0;
+        bool nonZero = false;
+    };
+    std::vector<Fill> fills;
+    // What filling may cost when the plot is drawn, in edges times rows over all its areas (from
+    // HpglLimits); areas beyond it keep their outline only.
+    std::uint64_t fillWork = 100'000'000;
     // The extent of the ink, relative to the origin; meaningful only when hasInk().
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
 
     bool hasInk() const { return !points.empty(); }
     std::size_t pointCount() const { return points.size() / 2; }
     std::size_t lineCount() const { return lineStarts.size(); }
+    std::size_t fillCount() const { return fills.size(); }
 };
 
 // Caps that bound the reading of any file, whatever its size.
@@ -56,6 +70,9 @@ struct HpglLimits {
     std::size_t maxArcSteps = 2'000'000;         // chords of arcs and circles, inked or not
     std::size_t maxLabelCharacters = 1'000'000;  // in all labels
     std::size_t maxCharactersPerLabel = 4096;    // drawn; the rest of a longer label is skipped
+    // Filling, in edges times rows: far above any real plot's, low enough that a hostile one
+    // ends quickly.
+    std::uint64_t maxFillWork = 100'000'000;
 };
 
 // Reads `plot`. Never fails: the outcome says whether and where it stopped early. Pure; runs on

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 #include "render/hpgl_preview.h"
 #include "shell/resource_ids.h"
@@ -217,17 +218,17 @@ class Interpreter {
         return false;
     }
 
-    // One inked line in plotter units, added to the open polyline when it continues it.
+    // One inked line in plotter units, added to the open polyline when it continues it. In
+    // polygon mode the line goes into the polygon buffer instead.
     void Ink(Point from, Point to) {
         if (pen_ == 0 || stopped_) return;
         if (!Reasonable(from, command_) || !Reasonable(to, command_)) return;
         const Point a = Rotated(from), b = Rotated(to);
-        if (!out_.hasInk()) {
-            out_.originX = a.x;
-            out_.originY = a.y;
-            out_.minX = out_.maxX = 0;
-            out_.minY = out_.maxY = 0;
+        if (polygonMode_) {
+            PolygonEdge(a, b);
+            return;
         }
+        FirstInk(a);
         const bool continues = lineOpen_ && a.x == lineEnd_.x && a.y == lineEnd_.y;
         const bool dot = a.x == b.x && a.y == b.y;
         if (continues && dot) return;
@@ -242,6 +243,15 @@ class Interpreter {
         if (!dot) Store(b);
         lineOpen_ = true;
         lineEnd_ = b;
+    }
+
+    // The first point of the plot's ink becomes the origin its points are stored against.
+    void FirstInk(Point a) {
+        if (out_.hasInk()) return;
+        out_.originX = a.x;
+        out_.originY = a.y;
+        out_.minX = out_.maxX = 0;
+        out_.minY = out_.maxY = 0;
     }
 
     void Store(Point p) {
@@ -341,9 +351,9 @@ class Interpreter {
         penDown_ = wasDown;
     }
 
-    // EA, ER, RA, RR: a rectangle's outline from the current position to the opposite corner,
-    // inked whatever the pen's state; the current position stays.
-    void Rectangle(bool relative) {
+    // EA, ER, RA, RR: a rectangle from the current position to the opposite corner, inked
+    // whatever the pen's state (RA and RR filled); the current position stays.
+    void Rectangle(bool relative, bool filled) {
         double p[2] = {};
         const int got = Parameters(p, 2);
         EndCommand();
@@ -353,7 +363,73 @@ class Interpreter {
             relative ? Point{a.x + ToPluDelta({p[0], p[1]}).x, a.y + ToPluDelta({p[0], p[1]}).y}
                      : ToPlu({p[0], p[1]});
         if (!Reasonable(b, command_)) return;
+        lineOpen_ = false;
+        const std::size_t lines = out_.lineCount();
         Polygon({a, {b.x, a.y}, b, {a.x, b.y}, a});
+        if (filled && !polygonMode_ && out_.lineCount() == lines + 1) {
+            out_.fills.push_back(
+                {static_cast<std::uint32_t>(lines), static_cast<std::uint32_t>(lines + 1), false});
+        }
+    }
+
+    // ---- Polygons -------------------------------------------------------------------------
+
+    // PM0 opens the polygon buffer: from then on what the pen draws is kept there, not inked, in
+    // subpaths (PM1 ends one, and a line that does not go on from the last one starts the
+    // next). PM2 closes the buffer; FP fills what it holds and EP draws its edges.
+    void PolygonModeCommand() {
+        double mode = 0;
+        const bool given = NextParameter(mode);
+        EndCommand();
+        if (stopped_) return;
+        const int m = given && mode >= 0 && mode <= 2 ? static_cast<int>(mode) : 0;
+        if (m == 0) {
+            polygon_.clear();
+            polygonPoints_ = 0;
+            polygonMode_ = true;
+        } else if (m == 2) {
+            polygonMode_ = false;
+        }
+        subpathEnded_ = true;
+        lineOpen_ = false;
+    }
+
+    void PolygonEdge(Point a, Point b) {
+        const bool goesOn = !subpathEnded_ && !polygon_.empty() &&
+                            polygon_.back().back().x == a.x && polygon_.back().back().y == a.y;
+        const std::size_t adding = goesOn ? 1 : 2;
+        if (out_.pointCount() + polygonPoints_ + adding > limits_.maxPoints) {
+            Stop(HpglPlot::Outcome::LimitReached, rid::kHpglPreviewTooManyLines, command_);
+            return;
+        }
+        if (!goesOn) polygon_.push_back({a});
+        polygon_.back().push_back(b);
+        polygonPoints_ += adding;
+        subpathEnded_ = false;
+    }
+
+    // FP [rule]: 0 (or none) fills by the even-odd rule, 1 by non-zero winding. EP: the edges.
+    void StorePolygon(bool fill) {
+        double rule = 0;
+        const bool nonZero = fill && NextParameter(rule) && rule == 1;
+        EndCommand();
+        if (stopped_ || polygon_.empty()) return;
+        const std::size_t first = out_.lineCount();
+        for (const std::vector<Point>& path : polygon_) {
+            if (out_.pointCount() + path.size() + 1 > limits_.maxPoints) {
+                Stop(HpglPlot::Outcome::LimitReached, rid::kHpglPreviewTooManyLines, command_);
+                return;
+            }
+            FirstInk(path.front());
+            out_.lineStarts.push_back(static_cast<std::uint32_t>(out_.pointCount()));
+            for (const Point& p : path) Store(p);
+            Store(path.front());  // every subpath is closed
+        }
+        if (fill) {
+            out_.fills.push_back({static_cast<std::uint32_t>(first),
+                                  static_cast<std::uint32_t>(out_.lineCount()), nonZero});
+        }
+        lineOpen_ = false;
     }
 
     void Polygon(std::initializer_list<Point> corners) {
@@ -751,6 +827,9 @@ class Interpreter {
             p1_ = {0, 0};
             p2_ = {kDefaultP2X, kDefaultP2Y};
             lineOpen_ = false;
+            polygonMode_ = false;
+            polygon_.clear();
+            polygonPoints_ = 0;
         }
         absolute_ = true;
         scaled_ = false;
@@ -835,12 +914,25 @@ class Interpreter {
                 ArcCommand(true);
                 break;
             case Mnemonic('E', 'A'):
+                Rectangle(false, false);
+                break;
             case Mnemonic('R', 'A'):
-                Rectangle(false);
+                Rectangle(false, true);
                 break;
             case Mnemonic('E', 'R'):
+                Rectangle(true, false);
+                break;
             case Mnemonic('R', 'R'):
-                Rectangle(true);
+                Rectangle(true, true);
+                break;
+            case Mnemonic('P', 'M'):
+                PolygonModeCommand();
+                break;
+            case Mnemonic('F', 'P'):
+                StorePolygon(true);
+                break;
+            case Mnemonic('E', 'P'):
+                StorePolygon(false);
                 break;
             case Mnemonic('S', 'C'):
                 ScaleCommand();
@@ -912,6 +1004,10 @@ class Interpreter {
 
     bool lineOpen_ = false;
     Point lineEnd_;
+    bool polygonMode_ = false;
+    bool subpathEnded_ = true;
+    std::vector<std::vector<Point>> polygon_;  // rotated plotter units
+    std::size_t polygonPoints_ = 0;
     std::size_t arcSteps_ = 0;
     std::size_t labelCharacters_ = 0;
 };
@@ -920,6 +1016,7 @@ class Interpreter {
 
 HpglPlot InterpretHpgl(std::span<const std::uint8_t> plot, const HpglLimits& limits) {
     HpglPlot result;
+    result.fillWork = limits.maxFillWork;
     Interpreter(plot, limits, result).Run();
     return result;
 }

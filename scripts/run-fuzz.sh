@@ -19,6 +19,8 @@ for target in "$root"/build-fuzz/fuzz/*_fuzz; do
     # The plot fuzzer starts from the sample plot files.
     if [ "$(basename "$target")" = hpgl_preview_fuzz ]; then
         cp "$root"/samples/*.plt "$root"/samples/*.hpgl "$corpus/"
+        printf 'IN;SP1;PU0,0;PM0;PD100,0,100,100,0,100;PM1;PU20,20;PD80,20,80,80,20,80;PM2;FP1;EP;RA50,50;RR-9,9;' \
+            >"$corpus/polygons.plt"
     fi
     echo "== $(basename "$target") for ${seconds}s"
     "$target" -max_total_time="$seconds" -max_len=200000 "$corpus"

@@ -223,6 +223,41 @@ TEST(HpglPreview, GreyPictureOfAnySize) {
     EXPECT_TRUE(tiny.Ink(0, 0));
 }
 
+// Polygons are kept in their buffer until FP fills them (by the rule asked) or EP edges them;
+// RA fills a rectangle and EA only edges it.
+TEST(HpglPreview, PolygonsAndRectanglesFilledAsAsked) {
+    // An outer square and an island drawn the same way round: even-odd leaves the island empty,
+    // non-zero winding fills it.
+    const std::string square = "IN;SP1;PU0,0;PM0;PD1000,0,1000,1000,0,1000,0,0;PM1;";
+    const std::string island = "PU300,300;PD700,300,700,700,300,700,300,300;PM2;";
+    const PreviewBitmap evenOdd = Picture(square + island + "FP;");
+    EXPECT_TRUE(evenOdd.Ink(50, 150));    // between the edges
+    EXPECT_FALSE(evenOdd.Ink(150, 150));  // in the island
+    EXPECT_TRUE(evenOdd.Ink(90, 150));    // the island's edge still shows
+    const PreviewBitmap winding = Picture(square + island + "FP1;");
+    EXPECT_TRUE(winding.Ink(150, 150));
+    // An island drawn the other way round is a hole by either rule.
+    const PreviewBitmap reversed =
+        Picture(square + "PU300,300;PD300,700,700,700,700,300,300,300;PM2;FP1;");
+    EXPECT_FALSE(reversed.Ink(150, 150));
+    EXPECT_TRUE(reversed.Ink(50, 150));
+
+    // Nothing is drawn while the buffer fills, and EP draws only the edges.
+    EXPECT_EQ(Read(square + island).pointCount(), 0u);
+    const PreviewBitmap edged = Picture(square + island + "EP;");
+    EXPECT_TRUE(edged.Ink(0, 150) && edged.Ink(90, 150));
+    EXPECT_FALSE(edged.Ink(50, 150));
+    // After PM2 the pen draws again.
+    EXPECT_EQ(Read(square + island + "PD0,1000;").pointCount(), 2u);
+
+    const PreviewBitmap filled = Picture("IN;SP1;PU0,0;RA1000,1000;");
+    EXPECT_EQ(filled.InkCount(), 300u * 300u);
+    ExpectFrame(Picture("IN;SP1;PU0,0;EA1000,1000;"));
+    const PreviewBitmap relative = Picture("IN;SP1;PU0,0;PD1000,1000;PU500,0;RR500,500;");
+    EXPECT_TRUE(relative.Ink(225, 225));
+    EXPECT_FALSE(relative.Ink(75, 150));
+}
+
 struct DamageCase {
     const char* name;
     std::string plot;
@@ -301,6 +336,27 @@ TEST(HpglPreview, CapsStopHostilePlots) {
     EXPECT_EQ(plot.problem, rid::kHpglPreviewTooManyLines);
     EXPECT_LE(plot.pointCount(), 10u);
     EXPECT_TRUE(plot.hasInk());
+
+    // Points held in the polygon buffer count against the same cap.
+    std::string polygon = "IN;SP1;PM0;";
+    for (int i = 0; i < 20; ++i)
+        polygon += "PD" + std::to_string(i * 7) + "," + std::to_string(i % 2) + ";";
+    EXPECT_EQ(Read(polygon + "PM2;FP;", limits).outcome, Outcome::LimitReached);
+
+    // Filling is bounded by edges times rows: a zigzag whose every row crosses its 200 edges
+    // keeps its outline when the bound is one short of its 300 rows' worth.
+    std::string zigzag = "IN;SP1;PU0,0;PM0;PD";
+    for (int i = 0; i < 200; ++i) zigzag += std::to_string(i * 5) + "," + (i % 2 ? "1000," : "0,");
+    zigzag += "0,0;PM2;FP;";
+    const auto ink = [&zigzag](std::uint64_t work) {
+        HpglLimits bound;
+        bound.maxFillWork = work;
+        PreviewBitmap picture;
+        DrawHpgl(Read(zigzag, bound), picture);
+        return picture.InkCount();
+    };
+    EXPECT_EQ(ink(200 * 300 - 1), ink(0));
+    EXPECT_GT(ink(200 * 300), ink(0) + 5000);
 
     limits = {};
     limits.maxArcSteps = 1000;
