@@ -188,10 +188,17 @@ TEST(MTextLayoutTest, LinesFlowIntoTheNextColumnAtTheColumnHeight) {
     const std::string embedded =
         "101 Embedded Object\n70 1\n10 1\n20 0\n11 0\n21 0\n40 11\n41 "
         "3\n71 1\n72 2\n44 5\n45 1\n";
+    // Files between: extended data of 1070 keys and their values, the height apart.
+    const std::string extended =
+        "1001 ACAD\n1000 ACAD_MTEXT_COLUMN_INFO_BEGIN\n1070 75\n1070 2\n1070 79\n1070 0\n"
+        "1070 76\n1070 2\n1070 48\n1040 5\n1070 49\n1040 1\n1070 50\n1070 2\n1040 3\n"
+        "1040 3\n1000 ACAD_MTEXT_COLUMN_INFO_END\n1000 ACAD_MTEXT_DEFINED_HEIGHT_BEGIN\n"
+        "1070 46\n1040 3\n1000 ACAD_MTEXT_DEFINED_HEIGHT_END\n";
     const std::string text = "one\\Ptwo\\Pthree\\Pfour\\Pfive";
     for (const std::string& dxf :
          {MinimalDxf(MText(ownGroups, text)),
-          MinimalDxf("0 MTEXT\n8 0\n10 0\n20 0\n40 1\n71 1\n1 " + text + "\n" + embedded)}) {
+          MinimalDxf("0 MTEXT\n8 0\n10 0\n20 0\n40 1\n71 1\n1 " + text + "\n" + embedded),
+          MinimalDxf(MText("46 3\n", text) + extended)}) {
         const std::vector<PlacedLabel> labels = Labels(dxf);
         ASSERT_EQ(labels.size(), 5u);
         const double x[] = {0, 0, 6, 6, 12};

@@ -490,8 +490,55 @@ std::optional<Shape> BuildText(DxfFields& f, const DxfTextDefaults& defaults, bo
     return Checked(f, std::move(placed));
 }
 
+// Files of the versions between the first with paragraph columns and those with groups for
+// them keep the settings in the record's extended data, as 1070 keys each followed by its value:
+// between ACAD_MTEXT_COLUMN_INFO_BEGIN and _END the groups of the newer records (75 type, 76
+// count, 48 width, 49 gutter, 50 the number of column heights that follow), and after
+// ACAD_MTEXT_DEFINED_HEIGHT_BEGIN the key 46 and the text's height. False when there are none.
+bool ReadExtendedColumns(const DxfFields& f, int& type, MTextColumns& columns,
+                         double& definedHeight) {
+    enum class Block { None, Info, Height } block = Block::None;
+    bool seen = false;
+    int key = 0;              // the key whose value comes next; 0 when a key comes next
+    std::size_t heights = 0;  // column heights still to come after key 50
+    for (const DxfPair& pair : f.pairs()) {
+        if (pair.code == 1000) {
+            if (pair.text == "ACAD_MTEXT_COLUMN_INFO_BEGIN") block = Block::Info, seen = true;
+            if (pair.text == "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN") block = Block::Height;
+            if (pair.text.ends_with("_END")) block = Block::None;
+            key = 0;
+            heights = 0;
+            continue;
+        }
+        if (block == Block::None || (pair.code != 1070 && pair.code != 1040)) continue;
+        const std::optional<double> value = pair.Real();
+        if (!value || !std::isfinite(*value)) continue;
+        if (heights > 0 && pair.code == 1040) {
+            if (columns.heights.size() < 10'000) columns.heights.push_back(*value);
+            --heights;
+            continue;
+        }
+        if (key == 0) {
+            key = pair.code == 1070 ? static_cast<int>(*value) : 0;
+            continue;
+        }
+        if (block == Block::Height && key == 46 && *value > 0) definedHeight = *value;
+        if (block == Block::Info) {
+            if (key == 75) type = static_cast<int>(*value);
+            if (key == 76 && *value > 0)
+                columns.count = static_cast<std::size_t>(std::min(*value, 1e4));
+            if (key == 48) columns.width = *value;
+            if (key == 49) columns.gutter = *value;
+            if (key == 50 && *value > 0) heights = static_cast<std::size_t>(std::min(*value, 1e4));
+        }
+        key = 0;
+    }
+    return seen;
+}
+
 // The column settings of an MTEXT: its own groups from 75 on (newer files), else those of the
-// embedded object it carries. None unless the columns are static or dynamic with a width.
+// embedded object it carries, else those of its extended data. None unless the columns are
+// static or dynamic with a width.
 std::optional<MTextColumns> ReadColumns(const DxfFields& f, double definedHeight) {
     MTextColumns columns;
     int type = 0;
@@ -526,7 +573,7 @@ std::optional<MTextColumns> ReadColumns(const DxfFields& f, double definedHeight
             if (pair.code == 46 && columns.heights.size() < 10'000)
                 columns.heights.push_back(*value);
         }
-        if (!seen) return std::nullopt;
+        if (!seen && !ReadExtendedColumns(f, type, columns, definedHeight)) return std::nullopt;
     }
     if ((type != 1 && type != 2) || !(columns.width > 0) || !Finite(columns.width)) {
         return std::nullopt;
