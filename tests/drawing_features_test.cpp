@@ -438,6 +438,16 @@ TEST(CompoundShapesTest, WideSegmentsAreFilledBands) {
     ASSERT_EQ(tapered.fills.size(), 1u);
     EXPECT_NEAR(Area(tapered.fills[0]), 20, 1e-6);
 
+    // A plane tilted about the world's x axis (normal 0, -0.6, 0.8): its y runs at 0.8 of the
+    // world's seen from above, so a band 2 wide in the plane is 1.6 wide on the plot. The
+    // polyline's default widths stand for vertices without their own.
+    const Walked tilted = WalkDxf(
+        MinimalDxf("0 POLYLINE\n8 0\n66 1\n70 0\n40 2\n41 2\n210 0\n220 -0.6\n230 0.8\n"
+                   "0 VERTEX\n8 0\n10 0\n20 0\n0 VERTEX\n8 0\n10 10\n20 0\n0 SEQEND\n8 0\n"));
+    ASSERT_EQ(tilted.fills.size(), 1u);
+    EXPECT_NEAR(Area(tilted.fills[0]), 16, 1e-6);
+    for (const Point& p : tilted.fills[0][0]) EXPECT_NEAR(std::fabs(p.y), 0.8, 1e-9);
+
     // Narrower than the thinnest band: the centre line.
     Drawing drawing;
     std::string error;

@@ -148,7 +148,7 @@ Spline Fitted(std::vector<Point> points) {
 }
 
 Polyline Bulged(double bulge) {
-    return Polyline{{{{0, 0}, bulge}, {{20, 0}, 0}}, false, {}};
+    return Polyline{{{{0, 0}, bulge}, {{20, 0}, 0}}, false, {}, {}};
 }
 
 const double kHalfTurn = std::numbers::pi;
@@ -165,7 +165,7 @@ const ShapeRow kShapes[] = {
     {"positiveBulgeBelow", Bulged(1), {0, 0}, {20, 0}, {10, -10}, {10, 0}, 10},
     {"negativeBulgeAbove", Bulged(-1), {0, 0}, {20, 0}, {10, 10}, {10, 0}, 10},
     {"smallBulge", Bulged(0.25), {0, 0}, {20, 0}, {10, -2.5}, {10, 18.75}, 21.25},
-    {"closedPolylineReturns", Polyline{{{{0, 0}}, {{10, 0}}, {{10, 10}}}, true, {}}, {0, 0}, {0, 0},
+    {"closedPolylineReturns", Polyline{{{{0, 0}}, {{10, 0}}, {{10, 10}}}, true, {}, {}}, {0, 0}, {0, 0},
      {5, 5}},
     {"rationalSplineIsCircle", RationalQuarterCircle(300), {300, 0}, {0, 300}, {212.13, 212.13},
      {0, 0}, 300},
@@ -434,7 +434,7 @@ TEST(WalkerClipTest, HugeAndBrokenCoordinatesNeverReachTheSink) {
         Put(Arc{{0, 0}, 1, nan, 90}),
         Put(PointMark{{1e20, 0}}),
         Put(Text{{0, 0}, nan, 0, 1, "X"}),
-        Put(Polyline{{{{0, 0}, 1e300}, {{1, 0}, 0}}, false, {}}),
+        Put(Polyline{{{{0, 0}, 1e300}, {{1, 0}, 0}}, false, {}, {}}),
     }));
     for (const Item& item : items) {
         for (const Point& p : item.points) {

@@ -52,6 +52,11 @@ struct Polyline {
     std::vector<PolylineVertex> vertices;
     bool closed = false;
     std::vector<SegmentWidth> widths;  // empty, or one per vertex when any is not zero
+    // For a polyline in a tilted plane, whose vertices, bulges and widths stay in the plane's
+    // own coordinates: the map from them to the world seen from above, as the six numbers of
+    // x' = xx x + xy y + dx, y' = yx x + yy y + dy (in that order). Bands and arcs are drawn in
+    // the plane and then mapped, so a wide segment keeps its width across the plane.
+    std::optional<std::array<double, 6>> plane;
 };
 
 struct Circle {

@@ -153,9 +153,14 @@ class Walker {
         EndRun();
     }
 
-    void Draw(const Polyline& polyline, const Frame& frame) {
+    void Draw(const Polyline& polyline, const Frame& outer) {
         const auto& vertices = polyline.vertices;
         if (vertices.size() < 2) return;
+        Frame frame = outer;
+        if (polyline.plane) {
+            const auto& [xx, xy, yx, yy, dx, dy] = *polyline.plane;
+            frame.toSink = Affine{xx, xy, yx, yy, dx, dy}.Then(outer.toSink);
+        }
         if (!polyline.widths.empty() && DrawBands(polyline, frame)) return;
         BeginRun();
         Append(frame.toSink.Apply(vertices[0].at));

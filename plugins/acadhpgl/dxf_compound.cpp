@@ -27,7 +27,7 @@ Point Plus(Point p, Point q, double times = 1) {
 }
 
 Shape Segment(Point a, Point b) {
-    return Polyline{{{a, 0}, {b, 0}}, false, {}};
+    return Polyline{{{a, 0}, {b, 0}}, false, {}, {}};
 }
 
 // The points of the pairs with codes xCode and xCode + 10, in order.

@@ -82,36 +82,14 @@ Point OcsToWorld(Point p, const Extrusion& e) {
             p.x * ax[1] + p.y * ay[1] + e.elevation * n[1]};
 }
 
-// A polyline of a tilted plane, placed in the world. Its arcs become chords first, since seen
-// from above they are ellipses; widths go, as the outline of a tilted band is not a band.
+// A polyline of a tilted plane, placed in the world: the arbitrary-axis rule is an affine map
+// of the plane's coordinates, which the polyline keeps for drawing.
 void ProjectPolyline(Polyline& polyline, const Extrusion& e) {
-    std::vector<PolylineVertex> placed;
-    const std::size_t count = polyline.vertices.size();
-    const std::size_t segments = polyline.closed ? count : count - 1;
-    for (std::size_t i = 0; i < count; ++i) {
-        const PolylineVertex& from = polyline.vertices[i];
-        placed.push_back({OcsToWorld(from.at, e), 0});
-        if (i >= segments || std::fabs(from.bulge) < 1e-12) continue;
-        const Point to = polyline.vertices[(i + 1) % count].at;
-        const Point chord{to.x - from.at.x, to.y - from.at.y};
-        const double length = std::hypot(chord.x, chord.y);
-        if (!(length > 0)) continue;
-        const double offset = length * (1 - from.bulge * from.bulge) / (4 * from.bulge);
-        const double radius = length * (1 + from.bulge * from.bulge) / (4 * std::fabs(from.bulge));
-        const Point centre{(from.at.x + to.x) / 2 - chord.y / length * offset,
-                           (from.at.y + to.y) / 2 + chord.x / length * offset};
-        const double start = std::atan2(from.at.y - centre.y, from.at.x - centre.x);
-        const double sweep = 4 * std::atan(from.bulge);
-        const int chords = std::clamp(static_cast<int>(std::fabs(sweep) * kDegrees / 5), 2, 72);
-        for (int j = 1; j < chords; ++j) {
-            const double t = start + sweep * j / chords;
-            placed.push_back(
-                {OcsToWorld({centre.x + radius * std::cos(t), centre.y + radius * std::sin(t)}, e),
-                 0});
-        }
-    }
-    polyline.vertices = std::move(placed);
-    polyline.widths.clear();
+    const Point origin = OcsToWorld({0, 0}, e);
+    const Point x = OcsToWorld({1, 0}, e);
+    const Point y = OcsToWorld({0, 1}, e);
+    polyline.plane = {x.x - origin.x, y.x - origin.x, x.y - origin.y,
+                      y.y - origin.y, origin.x,       origin.y};
 }
 
 // Widths that are all zero are no widths at all.
@@ -130,7 +108,9 @@ bool IsFinite(const Shape& shape) {
             return std::all_of(s.vertices.begin(), s.vertices.end(),
                                [](const auto& v) { return Finite(v.at) && Finite(v.bulge); }) &&
                    std::all_of(s.widths.begin(), s.widths.end(),
-                               [](const auto& w) { return Finite(w.start) && Finite(w.end); });
+                               [](const auto& w) { return Finite(w.start) && Finite(w.end); }) &&
+                   (!s.plane || std::all_of(s.plane->begin(), s.plane->end(),
+                                            [](double v) { return Finite(v); }));
         }
         bool operator()(const Circle& s) const { return Finite(s.centre) && Finite(s.radius); }
         bool operator()(const Arc& s) const {
@@ -829,7 +809,7 @@ std::vector<Shape> PolylineAssembler::Finish() {
     if (!usable) return shapes;
     const std::vector<PolylineVertex>& at = polyline_.vertices;
     const auto edge = [&](std::size_t a, std::size_t b) {
-        shapes.push_back(Polyline{{{at[a].at, 0}, {at[b].at, 0}}, false, {}});
+        shapes.push_back(Polyline{{{at[a].at, 0}, {at[b].at, 0}}, false, {}, {}});
     };
     if (kind_ == Kind::Polyface) {
         // Each visible edge once, however many faces share it.
@@ -857,13 +837,13 @@ std::vector<Shape> PolylineAssembler::Finish() {
         const auto rows = static_cast<std::size_t>(meshRows_);
         const auto columns = static_cast<std::size_t>(meshColumns_);
         for (std::size_t r = 0; r < rows; ++r) {
-            Polyline line{{}, closedColumns_, {}};
+            Polyline line{{}, closedColumns_, {}, {}};
             for (std::size_t c = 0; c < columns; ++c)
                 line.vertices.push_back({at[r * columns + c].at, 0});
             shapes.push_back(std::move(line));
         }
         for (std::size_t c = 0; c < columns; ++c) {
-            Polyline line{{}, closedRows_, {}};
+            Polyline line{{}, closedRows_, {}, {}};
             for (std::size_t r = 0; r < rows; ++r)
                 line.vertices.push_back({at[r * columns + c].at, 0});
             shapes.push_back(std::move(line));
