@@ -49,6 +49,8 @@ TEST(DrawingSamplesTest, EachRendersWithTheReportExpected) {
         {"R12_with_trash_beyond_EOF.dxf", false, {"PD"}, {}},
         // Dimension blocks: their texts, and their arrowheads filled.
         {"dimensions.dxf", false, {"LB80.0000\x03", "LB30.0000\x03", "FP"}, {}},
+        // Polylines of a tilted plane with constant and tapering widths: filled bands.
+        {"POLI-ALL210_12.dxf", false, {"PM0;", "FP"}, {}},
     };
     for (const SampleRow& row : rows) {
         SCOPED_TRACE(row.file);
