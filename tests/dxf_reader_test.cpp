@@ -665,7 +665,8 @@ TEST(DxfTextTest, PlainText) {
         {"escapedLiterals", true, "a\\\\b\\{c\\}", "a\\b{c}"},
         {"unicodeEscape", true, "\\U+00E9t\\U+00E9", "\u00E9t\u00E9"},
         {"unterminatedSwitchKeepsText", true, "\\fArial no end", "Arial no end"},
-        {"caretControls", true, "a^Ib^Jc", "a b\nc"},
+        {"caretControls", true, "a^Ib^Jc^M^A^ d^x", "a b\nc^d^x"},
+        {"textCaretControls", false, "x^ 2^Iy^Jz^M^@ ^a", "x^2 y z ^a"},
         {"controlCharactersRemoved", true,
          "a\x03"
          "b\x1b",

@@ -103,6 +103,20 @@ bool MultibyteEscape(std::string_view text, std::size_t& i, std::string& out) {
 
 // A "%%" code at text[i]: appends what it stands for and advances past it. False leaves the
 // percent sign to be copied as it is.
+// Caret notation, as DXF files write control characters in strings: "^ " is a caret, and '^'
+// before '@' to '_' the control character that many places below it. A caret before anything
+// else stands for itself (None).
+enum class Caret { None, Caret, Tab, LineFeed, Control };
+
+Caret CaretAt(std::string_view text, std::size_t i) {
+    if (text[i] != '^' || i + 1 >= text.size()) return Caret::None;
+    const char next = text[i + 1];
+    if (next == ' ') return Caret::Caret;
+    if (next == 'I') return Caret::Tab;
+    if (next == 'J') return Caret::LineFeed;
+    return next >= '@' && next <= '_' ? Caret::Control : Caret::None;
+}
+
 bool PercentCode(std::string_view text, std::size_t& i, std::string& out, CodePage page) {
     if (text.size() - i < 3 || text[i + 1] != '%') return false;
     const char code = text[i + 2];
@@ -207,6 +221,13 @@ std::string PlainText(std::string_view raw, CodePage page) {
         if (text[i] == '\\' && (UnicodeEscape(text, i, out) || MultibyteEscape(text, i, out))) {
             continue;
         }
+        // One line: a tab or a line feed shows as a space; other control characters go.
+        if (const Caret caret = CaretAt(text, i); caret != Caret::None) {
+            if (caret == Caret::Caret) out += '^';
+            if (caret == Caret::Tab || caret == Caret::LineFeed) out += ' ';
+            i += 2;
+            continue;
+        }
         out += text[i++];
     }
     return WithoutControls(std::move(out));
@@ -224,16 +245,13 @@ std::string PlainMText(std::string_view raw, CodePage page) {
             continue;
         }
         if (c == '%' && PercentCode(text, i, out, page)) continue;
-        if (c == '^' && i + 1 < text.size()) {
-            // Caret notation for control characters: ^I a tab, ^J a line break, "^ " a caret.
-            const char next = text[i + 1];
-            if (next == 'I' || next == 'J' || next == 'M' || next == ' ') {
-                if (next == 'I') out += ' ';
-                if (next == 'J') out += '\n';
-                if (next == ' ') out += '^';
-                i += 2;  // ^M, a carriage return, goes
-                continue;
-            }
+        // A tab shows as a space and a line feed breaks the line; other control characters go.
+        if (const Caret caret = CaretAt(text, i); caret != Caret::None) {
+            if (caret == Caret::Caret) out += '^';
+            if (caret == Caret::Tab) out += ' ';
+            if (caret == Caret::LineFeed) out += '\n';
+            i += 2;
+            continue;
         }
         if (c != '\\') {
             out += c;
@@ -437,15 +455,12 @@ class MTextParser {
                 Emit(piece);
                 continue;
             }
-            if (c == '^' && i + 1 < text.size()) {
-                const char next = text[i + 1];
-                if (next == 'I' || next == 'J' || next == 'M' || next == ' ') {
-                    if (next == 'I') EmitSpace(true);
-                    if (next == 'J') Break(false);
-                    if (next == ' ') Emit("^");
-                    i += 2;
-                    continue;
-                }
+            if (const Caret caret = CaretAt(text, i); caret != Caret::None) {
+                if (caret == Caret::Caret) Emit("^");
+                if (caret == Caret::Tab) EmitSpace(true);
+                if (caret == Caret::LineFeed) Break(false);
+                i += 2;
+                continue;
             }
             if (c != '\\') {
                 Emit(text.substr(i, 1));

@@ -18,7 +18,8 @@ namespace acadhpgl {
 
 // Single-line text (TEXT, ATTRIB): "%%d", "%%p", "%%c" become the degree, plus-minus and
 // diameter signs, "%%%" a percent sign and "%%nnn" that character; the underline and overline
-// toggles go; "\U+XXXX" becomes its character. Everything else is kept.
+// toggles go; "\U+XXXX" becomes its character; in the caret notation of DXF strings "^ " is a
+// caret, "^I" and "^J" show as spaces and other control characters go. Everything else is kept.
 std::string PlainText(std::string_view raw, CodePage page = CodePage::Windows1252);
 
 // Paragraph text (MTEXT): as PlainText, and besides "\P" (and "\n") start a new line, "\~" is
