@@ -515,6 +515,34 @@ class LauncherWindowTest : public QObject {
         QVERIFY(!PlotFilePreview(text.fileName().toStdString(), QSize(300, 300)).has_value());
     }
 
+    // A drawing shows the renderer's own picture at its own size; at any other size the plot the
+    // renderer makes, rendered once; the own picture again when that plot cannot be made.
+    void drawingPreviewRendersItsPlotOnceForOtherSizes() {
+        PreviewBitmap own;
+        own.bits[0] = 0x80;  // one dot in the top left corner
+        int renders = 0;
+        const PreviewPainter painter = DrawingPainter(own, [&renders] {
+            ++renders;
+            const std::string plot = "IN;SP1;PU0,0;PD1000,0;";
+            return std::optional<HpglPlot>(InterpretHpgl(
+                std::span(reinterpret_cast<const std::uint8_t*>(plot.data()), plot.size())));
+        });
+        const QImage small = painter(QSize(300, 300));
+        QCOMPARE(renders, 0);
+        QCOMPARE(qGray(small.pixel(0, 0)), 0);
+        const QImage large = painter(QSize(500, 400));
+        QCOMPARE(large.size(), QSize(500, 400));
+        int inkInFirstColumn = 0;  // the line, fitted across the width
+        for (int y = 0; y < large.height(); ++y) inkInFirstColumn += qGray(large.pixel(0, y)) < 128;
+        QCOMPARE(inkInFirstColumn, 1);
+        (void)painter(QSize(640, 480));
+        QCOMPARE(renders, 1);
+
+        const PreviewPainter failing =
+            DrawingPainter(own, [] { return std::optional<HpglPlot>(); });
+        QCOMPARE(failing(QSize(500, 400)).size(), QSize(300, 300));  // stretched when shown
+    }
+
     void previewDrawsAgainAtTheWindowsSize() {
         QFile plot(dir_.filePath(QStringLiteral("diagonal.plt")));
         QVERIFY(plot.open(QIODevice::WriteOnly));
