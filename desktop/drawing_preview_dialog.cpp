@@ -54,12 +54,6 @@ std::optional<HpglPlot> ReadPlotForPreview(const std::string& path) {
     return plot;
 }
 
-std::optional<QImage> PlotFilePreview(const std::string& path, QSize size) {
-    std::optional<HpglPlot> plot = ReadPlotForPreview(path);
-    if (!plot) return std::nullopt;
-    return PlotImage(*plot, size);
-}
-
 PreviewPainter PlotPainter(std::shared_ptr<const HpglPlot> plot) {
     return [plot = std::move(plot)](QSize size) { return PlotImage(*plot, size); };
 }

@@ -29,9 +29,6 @@ QImage PlotImage(const HpglPlot& plot, QSize size);
 // or does not read as a plot.
 std::optional<HpglPlot> ReadPlotForPreview(const std::string& path);
 
-// The plot file's preview drawn at `size`; nothing as for ReadPlotForPreview.
-std::optional<QImage> PlotFilePreview(const std::string& path, QSize size);
-
 // Draws the picture of a preview at a given size.
 using PreviewPainter = std::function<QImage(QSize)>;
 

@@ -74,6 +74,11 @@ void Line(std::int64_t x, std::int64_t y, std::int64_t endX, std::int64_t endY, 
     }
 }
 
+// The index one past the last point of polyline `line`.
+std::size_t LineEnd(const HpglPlot& plot, std::size_t line) {
+    return line + 1 < plot.lineStarts.size() ? plot.lineStarts[line + 1] : plot.pointCount();
+}
+
 // Fills each filled area row by row: where the row crosses the area's edges, by its rule.
 template <typename SetPixel>
 void FillAreas(const HpglPlot& plot, const Fit& fit, SetPixel& set) {
@@ -83,7 +88,6 @@ void FillAreas(const HpglPlot& plot, const Fit& fit, SetPixel& set) {
     std::vector<Edge> edges;
     std::vector<std::pair<double, int>> crossings;  // x, and +1 or -1 for the edge's direction
     std::uint64_t work = plot.fillWork;
-    const std::size_t count = plot.pointCount();
     const auto column = [&fit](float x) { return x * fit.scale + fit.offsetX; };
     const auto row = [&fit](float y) { return fit.height - 1 - (y * fit.scale + fit.offsetY); };
     for (const HpglPlot::Fill& fill : plot.fills) {
@@ -91,10 +95,8 @@ void FillAreas(const HpglPlot& plot, const Fit& fit, SetPixel& set) {
         double top = fit.height, bottom = -1;
         for (std::size_t line = fill.firstLine; line < fill.endLine && line < plot.lineCount();
              ++line) {
-            const std::size_t first = plot.lineStarts[line];
-            const std::size_t end =
-                line + 1 < plot.lineStarts.size() ? plot.lineStarts[line + 1] : count;
-            for (std::size_t i = first; i + 1 < end; ++i) {
+            const std::size_t end = LineEnd(plot, line);
+            for (std::size_t i = plot.lineStarts[line]; i + 1 < end; ++i) {
                 const Edge edge{column(plot.points[2 * i]), row(plot.points[2 * i + 1]),
                                 column(plot.points[2 * i + 2]), row(plot.points[2 * i + 3])};
                 if (edge.y0 == edge.y1) continue;
@@ -141,11 +143,9 @@ void DrawPlot(const HpglPlot& plot, int width, int height, SetPixel set) {
     if (!plot.hasInk() || width < 1 || height < 1) return;
     const Fit fit(plot, width, height);
     FillAreas(plot, fit, set);
-    const std::size_t count = plot.pointCount();
     for (std::size_t line = 0; line < plot.lineStarts.size(); ++line) {
         const std::size_t first = plot.lineStarts[line];
-        const std::size_t end =
-            line + 1 < plot.lineStarts.size() ? plot.lineStarts[line + 1] : count;
+        const std::size_t end = LineEnd(plot, line);
         std::int64_t x = fit.Column(plot.points[2 * first]);
         std::int64_t y = fit.Row(plot.points[2 * first + 1]);
         set(x, y);

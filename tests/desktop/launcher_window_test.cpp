@@ -498,9 +498,9 @@ class LauncherWindowTest : public QObject {
         QVERIFY(plot.open(QIODevice::WriteOnly));
         plot.write("IN;SP1;PU0,0;PD4000,4000;PU;");
         plot.close();
-        const std::optional<QImage> picture =
-            PlotFilePreview(plot.fileName().toStdString(), QSize(200, 100));
-        QVERIFY(picture.has_value());
+        const std::optional<HpglPlot> read = ReadPlotForPreview(plot.fileName().toStdString());
+        QVERIFY(read.has_value());
+        const std::optional<QImage> picture = PlotImage(*read, QSize(200, 100));
         QCOMPARE(picture->size(), QSize(200, 100));
         int ink = 0;
         for (int y = 0; y < picture->height(); ++y) {
@@ -512,7 +512,7 @@ class LauncherWindowTest : public QObject {
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("Dear plot room,\nplease print this.\n");
         text.close();
-        QVERIFY(!PlotFilePreview(text.fileName().toStdString(), QSize(300, 300)).has_value());
+        QVERIFY(!ReadPlotForPreview(text.fileName().toStdString()).has_value());
     }
 
     // A drawing shows the renderer's own picture at its own size; at any other size the plot the
